@@ -1,0 +1,41 @@
+// The platform's web endpoints. Hosts are deployment values fixed at configure
+// time (see the *_HOST cache variables); paths and queries are the platform's.
+#pragma once
+
+#include <string>
+
+namespace endpoints {
+
+// This build's number (version 3.0.0.0 without dots) and the platform's id of the game.
+constexpr int kBuildNumber = 3000;
+constexpr int kGameId = 1036;
+
+// Bare host names, "host" or "host:port".
+std::wstring PlatformWebHost();
+std::wstring PlatformLoginHost();
+std::wstring PlatformGameHost();
+std::wstring UpdateHost();
+std::wstring BeaconHost();
+std::wstring UnionStatsHost();
+
+// Platform web host.
+std::wstring LoginPageUrl();   // login page, without the login query
+std::wstring HomePageUrl();    // official site
+std::wstring ServicePageUrl(); // customer service
+std::wstring ForumPageUrl();   // forum
+std::wstring PayPageUrl(const std::wstring& serverId, const std::wstring& userName);
+
+// Texts recognised inside URLs the browsers are about to open.
+std::wstring QQLoginMarker();        // "//" + login host + "/qq?"
+std::wstring WeiboLoginMarker();     // "//" + login host + "/weibo?"
+std::wstring ExternalReturnMarker(); // "//" + game host + "/server/wan/?"
+
+// Update download host: defaults of the VersionCheck and VersionDownLoad settings.
+std::wstring VersionFileUrl();
+std::wstring UpgraderUrl();
+
+// "http://" + host, to which the beacon and union statistics paths are appended.
+std::wstring BeaconBaseUrl();
+std::wstring UnionStatsBaseUrl();
+
+} // namespace endpoints

@@ -1,0 +1,82 @@
+# Test registration. Every test program is a GoogleTest executable whose results
+# land as XML in ${GANTRY_RESULTS_DIR}; scripts/test sums them over all builds.
+set(GANTRY_RESULTS_DIR ${CMAKE_BINARY_DIR}/test-results)
+
+# Windows builds: which Wine prefixes each test program runs in. The i686 build
+# runs everything twice: under WoW64 in a 64-bit prefix and in a 32-bit prefix.
+if(WIN32)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(GANTRY_WINE_PREFIXES win64)
+    else()
+        set(GANTRY_WINE_PREFIXES wow64 win32)
+    endif()
+endif()
+
+function(_gantry_wine_arch prefix out)
+    if(prefix STREQUAL "win32")
+        set(${out} win32 PARENT_SCOPE)
+    else()
+        set(${out} win64 PARENT_SCOPE)
+    endif()
+endfunction()
+
+# One throw-away prefix per ctest run and prefix kind: created (with its own Xvfb
+# when there is no display) before the first test that needs it, removed after the last.
+function(gantry_wine_fixtures)
+    foreach(prefix ${GANTRY_WINE_PREFIXES})
+        _gantry_wine_arch(${prefix} arch)
+        set(dir ${CMAKE_BINARY_DIR}/wineprefix-${prefix})
+        add_test(NAME wine.setup.${prefix}
+                 COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-fixture setup ${dir} ${arch})
+        add_test(NAME wine.cleanup.${prefix}
+                 COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-fixture cleanup ${dir} ${arch})
+        set_tests_properties(wine.setup.${prefix} PROPERTIES FIXTURES_SETUP wine-${prefix} TIMEOUT 180)
+        set_tests_properties(wine.cleanup.${prefix} PROPERTIES FIXTURES_CLEANUP wine-${prefix} TIMEOUT 60)
+    endforeach()
+endfunction()
+
+# gantry_native_test(<name> SOURCES <files...> [LIBS <libs...>])
+# A test of Windows-independent logic; built and run only in the native builds.
+function(gantry_native_test name)
+    if(WIN32)
+        return()
+    endif()
+    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE gantry_core GTest::gtest_main ${T_LIBS})
+    gantry_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.xml)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+# gantry_win_test(<name> SOURCES <files...> [LIBS <libs...>] [RESOURCE_LOCK <locks...>]
+#                 [TIMEOUT <seconds>] [CONSOLE])
+# A Windows test program, run under Wine in each prefix of this build. Tests that
+# touch state shared across the prefix (the launcher's app-data folder, the HKCU
+# Run key, fixed simulator ports) name a RESOURCE_LOCK so ctest runs them one at a time.
+function(gantry_win_test name)
+    if(NOT WIN32)
+        return()
+    endif()
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE gantry_win GTest::gtest_main ${T_LIBS})
+    target_compile_definitions(${name} PRIVATE GANTRY_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                               GANTRY_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    gantry_warnings(${name})
+    foreach(prefix ${GANTRY_WINE_PREFIXES})
+        add_test(NAME ${name}.${prefix}
+                 COMMAND ${name} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.${prefix}.xml
+                 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+        set_tests_properties(${name}.${prefix} PROPERTIES
+            ENVIRONMENT "GANTRY_WINE_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-${prefix}"
+            FIXTURES_REQUIRED wine-${prefix}
+            TIMEOUT ${T_TIMEOUT})
+        if(T_RESOURCE_LOCK)
+            set_tests_properties(${name}.${prefix} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+        endif()
+    endforeach()
+endfunction()

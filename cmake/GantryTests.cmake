@@ -37,13 +37,14 @@ endfunction()
 
 # gantry_native_test(<name> SOURCES <files...> [LIBS <libs...>])
 # A test of Windows-independent logic; built and run only in the native builds.
+# Links app_logic plus the given *_logic layers.
 function(gantry_native_test name)
     if(WIN32)
         return()
     endif()
     cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE gantry_core GTest::gtest_main ${T_LIBS})
+    target_link_libraries(${name} PRIVATE app_logic ${T_LIBS} GTest::gtest_main)
     gantry_warnings(${name})
     add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.xml)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
@@ -51,7 +52,8 @@ endfunction()
 
 # gantry_win_test(<name> SOURCES <files...> [LIBS <libs...>] [RESOURCE_LOCK <locks...>]
 #                 [TIMEOUT <seconds>] [CONSOLE])
-# A Windows test program, run under Wine in each prefix of this build. Tests that
+# A Windows test program, run under Wine in each prefix of this build. It links
+# app_base plus the given layers (ui_win, browser_win, net_win, app_win). Tests that
 # touch state shared across the prefix (the launcher's app-data folder, the HKCU
 # Run key, fixed simulator ports) name a RESOURCE_LOCK so ctest runs them one at a time.
 function(gantry_win_test name)
@@ -63,7 +65,7 @@ function(gantry_win_test name)
         set(T_TIMEOUT 300)
     endif()
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE gantry_win GTest::gtest_main ${T_LIBS})
+    target_link_libraries(${name} PRIVATE app_base ${T_LIBS} GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE GANTRY_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                GANTRY_BINARY_DIR="${CMAKE_BINARY_DIR}")
     gantry_warnings(${name})

@@ -125,13 +125,15 @@ TEST(Handles, ComPtrBalancesReferences) {
     EXPECT_EQ(obj.refs, 1u);
 }
 
+LRESULT CALLBACK DoublingWindowProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_APP + 7)
+        return static_cast<LRESULT>(w * 2 + l);
+    return DefWindowProcW(h, m, w, l);
+}
+
 TEST(Handles, RealWindowReceivesSentMessages) {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-        if (m == WM_APP + 7)
-            return static_cast<LRESULT>(w * 2 + l);
-        return DefWindowProcW(h, m, w, l);
-    };
+    wc.lpfnWndProc = DoublingWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"GantryHarnessWindow";
     ASSERT_TRUE(RegisterClassW(&wc));

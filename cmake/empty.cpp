@@ -1,0 +1,1 @@
+// Stands in for a library layer that has no sources of its own yet.

@@ -1,0 +1,137 @@
+// The one process-wide application object. It is a static object, so it exists,
+// with its configuration loaded, before the process entry runs, and it goes after
+// the entry has returned. It owns the background form, the login window and the
+// install record, points to the game and external-account login windows while
+// they exist, and owns the HTTP downloader.
+#pragma once
+
+#include "app/AppModule.h"
+#include "browser/FormLogin.h"
+#include "net/InstallRecord.h"
+#include "ui/FormBack.h"
+
+#include <windows.h>
+
+#include <mutex>
+#include <string>
+
+class CFormGame;
+class CFormQQLogin;
+class CHttpDownloader;
+struct DownloadTask;
+
+// Values written by the main thread and read by the download workers.
+class CSharedBrowserState {
+public:
+    void SetLastOpenedUrl(const std::wstring& url);
+    std::wstring GetLastOpenedUrl() const;
+    void SetRefererPending(bool pending);
+    bool IsRefererPending() const;
+    // Test and clear in one step: true (and the URL) when a referrer was pending.
+    bool TakeRefererPending(std::wstring& url);
+
+private:
+    mutable std::mutex lock_;
+    bool refererPending_ = false;
+    std::wstring lastOpenedUrl_;
+};
+
+class CGlobalModule : public CMessageFilter {
+public:
+    CGlobalModule();
+    virtual ~CGlobalModule();
+    CGlobalModule(const CGlobalModule&) = delete;
+    CGlobalModule& operator=(const CGlobalModule&) = delete;
+
+    // The main loop's only filter: offers keyboard and mouse messages to the
+    // foreground window's pre-translation (external login, login, game window).
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // Settings and the values built from them; run once by the constructor.
+    void LoadConfig();
+    // This start's run counter: read, incremented and written back on first call
+    // (0, file untouched, in the "/setupsucc" and "/ShowDeskTop" modes).
+    int GetRunCount();
+
+    std::wstring GetLoginUrl() const { return m_strLoginUrl; }
+    std::wstring GetVersionFileUrl() const { return m_strVersionFileUrl; }
+    std::wstring GetUpgraderUrl() const { return m_strUpgraderUrl; }
+    std::wstring GetRefer() const { return m_strRefer; }
+    std::wstring GetUid() const { return m_strUid; }
+    int GetTopMost() const { return m_nTopMost; }
+    std::wstring GetPlatformBrowserPath() const { return m_strPlatformBrowserPath; }
+
+    bool IsActiveCounted();
+    void SetActiveCounted();
+
+    // Paths in the app-data folder; the folders are created when asked for.
+    std::wstring GetAppDataFolder() const;
+    std::wstring GetSettingsIniPath() const;
+    std::wstring GetUpgradeFolder() const;
+    std::wstring GetLastUpgradeIniPath() const;
+    std::wstring GetUpgraderPath() const;
+
+    // The logged-in user and the chosen server, written by the login window.
+    void SetUserName(const std::wstring& name) { m_strUserName = name; }
+    std::wstring GetUserName() const { return m_strUserName; }
+    void SetServerId(const std::wstring& id) { m_strServerId = id; }
+    std::wstring GetServerId() const { return m_strServerId; }
+
+    // Shared with the download workers.
+    std::wstring GetLastOpenedUrl() const { return m_shared.GetLastOpenedUrl(); }
+    CSharedBrowserState& Shared() { return m_shared; }
+    void SetCurrentVersion(const std::wstring& version);
+    std::wstring GetCurrentVersion() const;
+
+    // Version check and self-update; the one completion handler of every request.
+    void StartVersionCheck();
+    void StartUpgraderDownload();
+    void DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
+    static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
+
+    // External pages.
+    std::wstring GetPayUrl() const;
+    void OpenUrlInBrowser(const std::wstring& url);
+
+    // Values stored by the process entry.
+    HINSTANCE m_hInstance = nullptr;
+    int m_nShowCmd = 0;
+    wchar_t m_szTitle[100] = {};
+    wchar_t m_szClassName[100] = {};
+
+    CFormBack m_formBack;
+    CFormLogin m_formLogin;
+    CFormQQLogin* m_pFormQQLogin = nullptr;
+    CFormGame* m_pFormGame = nullptr;
+    CHttpDownloader* m_pDownloader = nullptr;
+    CInstallRecord m_installRecord;
+
+private:
+    void Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
+    void OnVersionFile(const DownloadTask& task);
+    void OnUpgraderDownloaded(const DownloadTask& task);
+    void ShowLoginWindowsAgain();
+
+    mutable std::mutex m_versionLock;
+    std::wstring m_strCurrentVersion;
+    std::wstring m_strLoginUrl;
+    std::wstring m_strVersionFileUrl;
+    std::wstring m_strUpgraderUrl;
+    std::wstring m_strRefer;
+    std::wstring m_strUid;
+    int m_nTopMost = 0;
+    std::wstring m_strUserName;
+    std::wstring m_strServerId;
+    int m_nRunCount = 0;
+    std::wstring m_strPlatformBrowserPath;
+    CSharedBrowserState m_shared;
+};
+
+// The application object (defined with the other process-wide statics, in the
+// order they must be built).
+extern CGlobalModule g_module;
+// The application module of the message loop.
+extern CAppModule g_appModule;
+
+// True when the text occurs anywhere in the full command line (case-sensitive).
+bool HasSwitch(const wchar_t* sw);

@@ -96,7 +96,19 @@ int ReadIniInt(const std::wstring& section, const std::wstring& key, int def, co
 
 void WriteIniString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                     const std::wstring& file) {
-    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), SettingsOr(file).c_str());
+    const std::wstring path = SettingsOr(file);
+    // A file that the profile functions create themselves is written in the ANSI
+    // code page, which loses every character outside it. One that starts with a
+    // UTF-16 byte-order mark is kept in UTF-16, so a new file starts that way.
+    if (!PathFileExistsW(path.c_str())) {
+        ScopedHandle created(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        if (created) {
+            const unsigned char bom[2] = {0xFF, 0xFE};
+            DWORD written = 0;
+            WriteFile(created.Get(), bom, sizeof bom, &written, nullptr);
+        }
+    }
+    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path.c_str());
 }
 
 std::wstring FormatTime(const wchar_t* pattern, int64_t time) {
@@ -107,9 +119,12 @@ std::wstring FormatTime(const wchar_t* pattern, int64_t time) {
     if (_localtime64_s(&local, &t) != 0)
         return std::wstring();
     wchar_t buffer[128] = L"";
-    if (wcsftime(buffer, 128, pattern, &local) == 0)
+    // A text that does not fit gives 0 by the standard; some runtimes return the
+    // full buffer size instead, unterminated, so both count as "does not fit".
+    const size_t len = wcsftime(buffer, 128, pattern, &local);
+    if (len == 0 || len >= 128)
         return std::wstring();
-    return buffer;
+    return std::wstring(buffer, len);
 }
 
 int64_t CurrentTime() {

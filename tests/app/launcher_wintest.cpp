@@ -109,4 +109,35 @@ TEST_F(LauncherStart, TopMostSettingPutsBothFirstWindowsOnTop) {
     EXPECT_FALSE(other.anyTopMost);
 }
 
+bool WaitForFile(const std::wstring& path, DWORD limitMs) {
+    for (DWORD waited = 0; waited < limitMs; waited += 50) {
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+TEST_F(LauncherStart, ANormalStartRunsTheIconAnimationWhenItIsThere) {
+    CreateDirectoryW(RootFolder().c_str(), nullptr);
+    CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
+    const std::wstring animation = AppDataFolderPath() + L"iconAnimate.exe";
+    ASSERT_TRUE(CopyFileW((OwnFolder() + L"start_marker.exe").c_str(), animation.c_str(), FALSE));
+    NormalStartWatch watch;
+    const ChildResult r = RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &watch);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_TRUE(WaitForFile(animation + L".started", 10000));
+
+    // Not in the report and desktop modes, and a missing program is no error.
+    DeleteFileW((animation + L".started").c_str());
+    EXPECT_EQ(RunChild(Launcher(), L"/ShowDeskTop", 30000).exitCode, 0u);
+    Sleep(500);
+    EXPECT_EQ(GetFileAttributesW((animation + L".started").c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileW(animation.c_str());
+    NormalStartWatch again;
+    EXPECT_EQ(RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &again).exitCode, 0u);
+    EXPECT_TRUE(again.closed);
+}
+
 } // namespace

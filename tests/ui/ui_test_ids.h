@@ -10,4 +10,5 @@
 #define IDT_KEYHOLE_BMP 507 // bitmap resource
 #define IDT_CORRUPT 508     // a "PNG" resource cut short
 #define IDT_PALETTE4 509    // 4-bit palette, no transparency
-#define IDT_MISSING 599     // neither "PNG" nor bitmap
+#define IDT_BLACK 510
+#define IDT_MISSING 599 // neither "PNG" nor bitmap

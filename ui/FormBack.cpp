@@ -1,0 +1,90 @@
+#include "ui/FormBack.h"
+
+#include "app/Handles.h"
+#include "ui/Blit.h"
+#include "ui/FormPlacement.h"
+#include "ui/FormSettings.h"
+#include "ui/PngResource.h"
+
+namespace {
+CKoForm* g_loginWindow = nullptr;
+}
+
+void SetLoginWindow(CKoForm* login) {
+    g_loginWindow = login;
+}
+
+CKoForm* LoginWindow() {
+    return g_loginWindow;
+}
+
+CFormBack::CFormBack() = default;
+
+CFormBack::~CFormBack() = default;
+
+bool CFormBack::Init(HINSTANCE instance, const wchar_t* windowClass, const wchar_t* title) {
+    instance_ = instance;
+    if (!Create(windowClass, title, instance, nullptr))
+        return false;
+    const auto style = uint32_t(GetWindowLongPtrW(window, GWL_STYLE));
+    SetWindowLongPtrW(window, GWL_STYLE, LONG_PTR(SkinnedWindowStyle(style)));
+    const auto exStyle = uint32_t(GetWindowLongPtrW(window, GWL_EXSTYLE));
+    SetWindowLongPtrW(window, GWL_EXSTYLE, LONG_PTR(BackFormExStyle(exStyle, TopMostSetting() == 1)));
+    PaintLayeredBackground();
+    return true;
+}
+
+void CFormBack::PaintLayeredBackground() {
+    if (!window)
+        return;
+    const RECT b = GetBounds();
+    const int width = int(b.right - b.left), height = int(b.bottom - b.top);
+    if (width <= 0 || height <= 0)
+        return;
+
+    ScopedWindowDc windowDc(window);
+    ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.Get()));
+    // A 32-bit DIB section rather than a screen-compatible bitmap: per-pixel alpha
+    // needs the alpha byte whatever the display depth. It starts transparent black.
+    CImage canvas;
+    if (!memoryDc || !canvas.Create(width, height, 32, true))
+        return;
+    ScopedSelect select(memoryDc.Get(), canvas.GetHandle());
+
+    if (HRSRC res = FindResourceW(instance_, MAKEINTRESOURCEW(kBackgroundImageId), L"PNG")) {
+        HGLOBAL loaded = LoadResource(instance_, res);
+        const void* bytes = loaded ? LockResource(loaded) : nullptr;
+        CImage art;
+        if (bytes && DecodePngBytes(bytes, SizeofResource(instance_, res), art)) {
+            PremultiplyImageRounded(art);
+            DrawImage(memoryDc.Get(), art, 0, 0, art.GetWidth(), art.GetHeight(), 0, 0, art.GetWidth(),
+                      art.GetHeight());
+        }
+    }
+
+    POINT origin = {0, 0};
+    SIZE size = {width, height};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    UpdateLayeredWindow(window, windowDc.Get(), &origin, &size, memoryDc.Get(), &origin, 0, &blend,
+                        ULW_ALPHA);
+}
+
+bool CFormBack::OnLButtonDown(WPARAM, POINT) {
+    SendMessageW(window, WM_SYSCOMMAND, 0xF012, 0);
+    return true;
+}
+
+void CFormBack::OnMove(WPARAM, LPARAM) {
+    CKoForm* login = LoginWindow();
+    if (!login || !login->GetHwnd())
+        return;
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    SetWindowPos(login->GetHwnd(), nullptr, origin.x, origin.y, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
+LRESULT CFormBack::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (CKoForm::HandleMessage(hwnd, msg, wParam, lParam) == 0)
+        return 0;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,37 @@
+// The background window: a per-pixel-alpha layered window showing the 1200 x 760
+// artwork (PNG resource 170). The login window sits on top of it as a separate
+// colour-keyed window owned by it; moving this window moves the login window to
+// its client origin, and a press anywhere on the artwork drags both.
+#pragma once
+
+#include "ui/KoForm.h"
+
+class CFormBack : public CKoForm {
+public:
+    CFormBack();
+    ~CFormBack() override;
+
+    bool OnLButtonDown(WPARAM flags, POINT pt) override;
+    void OnMove(WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Creates the window with the application's class and title, makes it a
+    // layered window with a minimisable taskbar button and pushes the artwork of
+    // resource 170 from `instance`. True once the window exists.
+    virtual bool Init(HINSTANCE instance, const wchar_t* windowClass, const wchar_t* title);
+
+    // Draws the artwork into a bitmap of the bounds' size and pushes it with
+    // UpdateLayeredWindow; fully transparent when the resource is missing.
+    void PaintLayeredBackground();
+
+private:
+    HINSTANCE instance_ = nullptr;
+};
+
+// The login window that follows the background window; null until the global
+// module sets it (OnMove then does nothing).
+void SetLoginWindow(CKoForm* login);
+CKoForm* LoginWindow();
+
+// The artwork resource of the background window.
+constexpr WORD kBackgroundImageId = 170;

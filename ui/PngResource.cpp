@@ -1,0 +1,81 @@
+#include "ui/PngResource.h"
+
+#include "ui/Premultiply.h"
+
+#include <cstring>
+
+namespace {
+
+class StreamOwner {
+public:
+    ~StreamOwner() {
+        if (stream_)
+            stream_->Release();
+    }
+    IStream** Put() { return &stream_; }
+    IStream* Get() const { return stream_; }
+
+private:
+    IStream* stream_ = nullptr;
+};
+
+} // namespace
+
+bool DecodePngBytes(const void* data, size_t size, CImage& image) {
+    image.Destroy();
+    if (!data || size == 0)
+        return false;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (!block)
+        return false;
+    void* target = GlobalLock(block);
+    if (!target) {
+        GlobalFree(block);
+        return false;
+    }
+    std::memcpy(target, data, size);
+    GlobalUnlock(block);
+
+    StreamOwner stream; // releasing it frees the block
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.Put())) || !stream.Get()) {
+        GlobalFree(block);
+        return false;
+    }
+    return SUCCEEDED(image.Load(stream.Get()));
+}
+
+void PremultiplyImageFloor(CImage& image) {
+    if (image.IsNull() || image.GetBPP() != 32)
+        return;
+    GdiFlush();
+    PremultiplyFloor(static_cast<uint8_t*>(image.GetBits()), image.GetWidth(), image.GetHeight(),
+                     image.GetPitch());
+}
+
+void PremultiplyImageRounded(CImage& image) {
+    if (image.IsNull() || image.GetBPP() != 32)
+        return;
+    GdiFlush();
+    PremultiplyRounded(static_cast<uint8_t*>(image.GetBits()), image.GetWidth(), image.GetHeight(),
+                       image.GetPitch());
+}
+
+bool LoadPngResource(HINSTANCE instance, WORD id, CImage& image) {
+    image.Destroy();
+    if (HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG")) {
+        HGLOBAL loaded = LoadResource(instance, res);
+        if (!loaded)
+            return false;
+        const void* bytes = LockResource(loaded);
+        const DWORD size = SizeofResource(instance, res);
+        if (bytes && size && DecodePngBytes(bytes, size, image))
+            PremultiplyImageFloor(image);
+        return true;
+    }
+    if (FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */)) {
+        HANDLE bitmap = LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+        if (bitmap)
+            image.Attach(static_cast<HBITMAP>(bitmap));
+    }
+    return false;
+}

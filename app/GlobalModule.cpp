@@ -94,7 +94,7 @@ void CGlobalModule::LoadConfig() {
     m_strUid = ReadIniString(L"Common", L"UID", L"tavro");
     m_nTopMost = ReadIniInt(L"Common", L"TopMost", 0);
     SetTopMostSetting(m_nTopMost);
-    m_strPlatformBrowserPath = GetPlatformBrowserPath(L"\\OrvoExplorer.exe");
+    m_strPlatformBrowserPath = ::GetPlatformBrowserPath(L"\\OrvoExplorer.exe");
     m_shared.SetRefererPending(false);
     m_shared.SetLastOpenedUrl(std::wstring());
 

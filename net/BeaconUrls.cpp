@@ -37,13 +37,15 @@ BeaconRequest MakeActiveBeacon(const std::wstring& baseUrl, const BeaconValues& 
 BeaconRequest MakeUninstallBeacon(const std::wstring& baseUrl, const BeaconValues& values,
                                   const std::wstring& today) {
     const bool installedToday = !today.empty() && values.installTime.find(today) != std::wstring::npos;
-    return {PsGif(baseUrl, values, installedToday ? 1 : 2, 6), beacon::kUninstallRequest, L"UninstallStat.tmp"};
+    return {PsGif(baseUrl, values, installedToday ? 1 : 2, 6), beacon::kUninstallRequest,
+            L"UninstallStat.tmp"};
 }
 
 BeaconRequest MakeUnionStats(const std::wstring& baseUrl, const std::string& ansiUrl, bool platformBrowser) {
     const std::string encoded = UrlEncode(ansiUrl);
     const std::wstring encodedUrl(encoded.begin(), encoded.end());
-    const wchar_t* path = platformBrowser ? L"/web/ajax70?uId2=XBRQMWTZKD&r=" : L"/web/ajax71?uId2=XBRQMWTZKD&r=";
+    const wchar_t* path =
+        platformBrowser ? L"/web/ajax70?uId2=XBRQMWTZKD&r=" : L"/web/ajax71?uId2=XBRQMWTZKD&r=";
     BeaconRequest r;
     r.url = baseUrl + path + encodedUrl + L"&lO=tollis";
     r.requestType = platformBrowser ? beacon::kUnionPlatformRequest : beacon::kUnionOtherRequest;

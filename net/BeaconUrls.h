@@ -16,12 +16,12 @@ constexpr int kUnionOtherRequest = 8;
 
 // What every beacon carries about this installation.
 struct BeaconValues {
-    std::wstring channel;    // e1
-    std::wstring refer;      // e2
-    std::wstring uid;        // e3
-    std::wstring guid;       // e4
-    std::wstring hardwareId; // e5
-    bool netCafe = false;    // e6: 1 when set, else 2
+    std::wstring channel;     // e1
+    std::wstring refer;       // e2
+    std::wstring uid;         // e3
+    std::wstring guid;        // e4
+    std::wstring hardwareId;  // e5
+    bool netCafe = false;     // e6: 1 when set, else 2
     std::wstring installTime; // e9
 };
 

@@ -149,7 +149,8 @@ void ReadSerialsByStorageQuery(CDiskIdentifier& disks) {
 bool ReadSerialsByVxd(CDiskIdentifier& disks) {
     HANDLE process = GetCurrentProcess();
     SetPriorityClass(process, REALTIME_PRIORITY_CLASS);
-    ScopedHandle driver(CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ScopedHandle driver(
+        CreateFileW(L"\\\\.\\IDE21201.VXD", 0, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     const bool opened = static_cast<bool>(driver);
     if (opened) {
         unsigned char record[kVxdRecordSize] = {};

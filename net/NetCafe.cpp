@@ -36,7 +36,8 @@ bool IsProcessRunning(const wchar_t* exeName) {
         return false;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
         if (std::wcscmp(entry.szExeFile, exeName) == 0)
             return true;
     }

@@ -50,8 +50,9 @@ const NetCafeRow* NetCafeRows(size_t& count) {
 
 int ScanNetCafeRows(NetCafeKeyProbe keyExists, NetCafeProcessProbe processRunning, void* context) {
     for (const NetCafeRow& row : kRows) {
-        const bool present = row.kind == NetCafeProbe::RegistryKey ? keyExists && keyExists(row.name, context)
-                                                                   : processRunning && processRunning(row.name, context);
+        const bool present = row.kind == NetCafeProbe::RegistryKey
+                                 ? keyExists && keyExists(row.name, context)
+                                 : processRunning && processRunning(row.name, context);
         if (present)
             return row.code;
     }

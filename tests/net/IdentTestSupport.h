@@ -174,8 +174,8 @@ public:
             pos = next + 1;
         }
         ScopedRegKey key;
-        ok_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
-                              key.Put(), nullptr) == ERROR_SUCCESS;
+        ok_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_,
+                              nullptr, key.Put(), nullptr) == ERROR_SUCCESS;
         if (ok_)
             key_ = std::move(key);
     }

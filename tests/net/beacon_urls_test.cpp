@@ -31,10 +31,13 @@ TEST(BeaconUrls, InstallBeacon) {
     EXPECT_EQ(r.requestType, 3);
     EXPECT_EQ(r.fileName, L"InstallStat.tmp");
 
-    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), 1).url, kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=3");
+    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), 1).url,
+              kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=3");
     // Any other install type counts as a normal installation.
-    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), 2).url, kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=2");
-    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), -1).url, kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=2");
+    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), 2).url,
+              kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=2");
+    EXPECT_EQ(MakeInstallBeacon(kBase, Values(), -1).url,
+              kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=2");
 }
 
 TEST(BeaconUrls, ActiveBeacon) {
@@ -42,7 +45,8 @@ TEST(BeaconUrls, ActiveBeacon) {
     EXPECT_EQ(r.url, kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=5");
     EXPECT_EQ(r.requestType, 5);
     EXPECT_EQ(r.fileName, L"ActiveStat.tmp");
-    EXPECT_EQ(MakeActiveBeacon(kBase, Values(), true).url, kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=4");
+    EXPECT_EQ(MakeActiveBeacon(kBase, Values(), true).url,
+              kCommon + L"&e6=2&e8=3000&e9=2024-03-05 10:20:30&at=4");
 }
 
 TEST(BeaconUrls, UninstallBeaconDayCode) {
@@ -77,7 +81,8 @@ TEST(BeaconUrls, NetCafeAndUnusualValuesGoInUnencoded) {
 TEST(UnionStats, PlatformAndOtherBrowser) {
     const std::wstring base = L"http://union.example";
     const BeaconRequest platform = MakeUnionStats(base, "http://h/p", true);
-    EXPECT_EQ(platform.url, L"http://union.example/web/ajax70?uId2=XBRQMWTZKD&r=http%3a%2f%2fh%2fp&lO=tollis");
+    EXPECT_EQ(platform.url,
+              L"http://union.example/web/ajax70?uId2=XBRQMWTZKD&r=http%3a%2f%2fh%2fp&lO=tollis");
     EXPECT_EQ(platform.requestType, 7);
     EXPECT_EQ(platform.fileName, L"OrvoBrowser.tmp");
 

@@ -148,7 +148,8 @@ protected:
 TEST_F(PciAdapterTest, PnpInstanceIdMustStartWithPci) {
     auto wired = Connection(L"{11111111-AAAA-4000-8000-000000000001}");
     ASSERT_TRUE(wired->Ok());
-    ASSERT_TRUE(wired->SetString(L"PnpInstanceID", L"PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02\\3&61AAA01&0&18"));
+    ASSERT_TRUE(
+        wired->SetString(L"PnpInstanceID", L"PCI\\VEN_8086&DEV_100E&SUBSYS_001E8086&REV_02\\3&61AAA01&0&18"));
     auto lower = Connection(L"{11111111-AAAA-4000-8000-000000000002}");
     ASSERT_TRUE(lower->SetString(L"PnpInstanceID", L"pci\\ven_10ec&dev_8168"));
     auto virt = Connection(L"{11111111-AAAA-4000-8000-000000000003}");
@@ -192,7 +193,9 @@ TEST_F(PciAdapterTest, WirelessPciIsPassedOverForALaterWiredPciAdapter) {
     Reset({{
         {"{33333333-CCCC-4000-8000-000000000009}", MIB_IF_TYPE_ETHERNET, {1, 1, 1, 1, 1, 1}}, // no entry
         {"{33333333-CCCC-4000-8000-000000000001}", IF_TYPE_IEEE80211, {2, 2, 2, 2, 2, 2}},
-        {"{33333333-CCCC-4000-8000-000000000002}", MIB_IF_TYPE_ETHERNET, {0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0xF5}},
+        {"{33333333-CCCC-4000-8000-000000000002}",
+         MIB_IF_TYPE_ETHERNET,
+         {0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0xF5}},
     }});
     wchar_t mac[16] = {};
     ASSERT_TRUE(GetMacAddressWith(FakeAdaptersInfo, IsPhysicalPciAdapter, mac));

@@ -47,7 +47,8 @@ TEST(Md5, MillionAsInUnevenPieces) {
     md5.Final(digest);
     unsigned char oneShot[16];
     CMd5::Digest(million, oneShot);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(digest), 16), std::string(reinterpret_cast<char*>(oneShot), 16));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(digest), 16),
+              std::string(reinterpret_cast<char*>(oneShot), 16));
 }
 
 TEST(Md5, PaddingEdgesAroundOneBlock) {
@@ -90,7 +91,8 @@ TEST(Md5, ResetStartsOver) {
     md5.Final(digest);
     unsigned char expected[16];
     CMd5::Digest("abc", expected);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(digest), 16), std::string(reinterpret_cast<char*>(expected), 16));
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(digest), 16),
+              std::string(reinterpret_cast<char*>(expected), 16));
 }
 
 } // namespace

@@ -46,8 +46,10 @@ TEST(NetCafe, KeysWithALeadingBackslashCountAsAbsent) {
     TempHklmKey update(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端");
     ASSERT_TRUE(update.Ok());
     EXPECT_FALSE(RegistryKeyExists(L"\\QvodNetBar\\install"));
-    EXPECT_FALSE(RegistryKeyExists(L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端"));
-    EXPECT_TRUE(RegistryKeyExists(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端"));
+    EXPECT_FALSE(
+        RegistryKeyExists(L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端"));
+    EXPECT_TRUE(
+        RegistryKeyExists(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\网升游戏更新客户端"));
     EXPECT_EQ(DetectNetCafe(), -1);
 }
 

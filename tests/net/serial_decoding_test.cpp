@@ -25,16 +25,21 @@ struct WordsCase {
 
 TEST(IdentifyWordsToString, Cases) {
     const WordsCase cases[] = {
-        {"high byte before low byte", {0x3132, 0x3334, 0x3536, 0x3738, 0x3930, 0x4142, 0x4344, 0x4546, 0x4748, 0x494A},
+        {"high byte before low byte",
+         {0x3132, 0x3334, 0x3536, 0x3738, 0x3930, 0x4142, 0x4344, 0x4546, 0x4748, 0x494A},
          L"1234567890ABCDEFGHIJ"},
         {"leading, inner and trailing spaces all dropped",
          {0x2020, 0x2057, 0x2D20, 0x4444, 0x2041, 0x2020, 0x3120, 0x2020, 0x2020, 0x2020},
          L"W-DDA1"},
         {"a zero byte ends the text", {0x4142, 0x4300, 0x4445, 0x4647, 0, 0, 0, 0, 0, 0}, L"ABC"},
-        {"zero in the high byte ends before the low byte", {0x4142, 0x0043, 0x4445, 0, 0, 0, 0, 0, 0, 0}, L"AB"},
-        {"all spaces give nothing", {0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020},
+        {"zero in the high byte ends before the low byte",
+         {0x4142, 0x0043, 0x4445, 0, 0, 0, 0, 0, 0, 0},
+         L"AB"},
+        {"all spaces give nothing",
+         {0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020, 0x2020},
          L""},
-        {"bytes from 0x80 up are sign-extended", {0x80FF, 0x7F41, 0xC3A4, 0, 0, 0, 0, 0, 0, 0},
+        {"bytes from 0x80 up are sign-extended",
+         {0x80FF, 0x7F41, 0xC3A4, 0, 0, 0, 0, 0, 0, 0},
          W({0xFF80, 0xFFFF, 0x7F, 0x41, 0xFFC3, 0xFFA4})},
     };
     for (const WordsCase& c : cases)
@@ -42,7 +47,8 @@ TEST(IdentifyWordsToString, Cases) {
 }
 
 TEST(IdentifyWordsToString, AtMostTwentyCharacters) {
-    const uint16_t words[10] = {0x5858, 0x5858, 0x5858, 0x5858, 0x5858, 0x5858, 0x5858, 0x5858, 0x5858, 0x5858};
+    const uint16_t words[10] = {0x5858, 0x5858, 0x5858, 0x5858, 0x5858,
+                                0x5858, 0x5858, 0x5858, 0x5858, 0x5858};
     EXPECT_EQ(IdentifyWordsToString(words), std::wstring(20, L'X'));
 }
 
@@ -71,15 +77,15 @@ TEST(DecodeHexSerial, Cases) {
     const HexCase cases[] = {
         {"3957", L"W9"},
         {"", L""},
-        {"4A4b", L"KJ"},                   // either letter case
-        {"5758595A", L"XWZY"},             // each group of four swaps its pairs
-        {"395", L"P9"},                    // odd length: the missing digit counts as 0 (0x50)
-        {"41", L"A"},                      // the pair past the end is 0 and dropped
-        {"zz41", L"A"},                    // non-hex characters count as 0
-        {"4g41", L"A@"},                   // 'g' counts as 0: 0x40
-        {"20202041", L"A"},                // spaces dropped
-        {"0000", L""},                     // zero bytes dropped
-        {"ff41", W({0x41, 0xFFFF})},       // sign extension
+        {"4A4b", L"KJ"},             // either letter case
+        {"5758595A", L"XWZY"},       // each group of four swaps its pairs
+        {"395", L"P9"},              // odd length: the missing digit counts as 0 (0x50)
+        {"41", L"A"},                // the pair past the end is 0 and dropped
+        {"zz41", L"A"},              // non-hex characters count as 0
+        {"4g41", L"A@"},             // 'g' counts as 0: 0x40
+        {"20202041", L"A"},          // spaces dropped
+        {"0000", L""},               // zero bytes dropped
+        {"ff41", W({0x41, 0xFFFF})}, // sign extension
         {"80C3", W({0xFFC3, 0xFF80})},
     };
     for (const HexCase& c : cases)

@@ -21,7 +21,7 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=":$(head -n1 "$tmp/display")"
 fi
 "$GANTRY_WINE" wineboot -i >/dev/null 2>&1
-"$GANTRY_WINESERVER" -p >/dev/null 2>&1 # keep the server up between runs
+"$GANTRY_WINESERVER" -p >/dev/null 2>&1 || true # keep the server up between runs
 
 launcher=$build/app/OrvoGantry.exe
 minimal=$build/bench/startup/bench_minimal_window.exe

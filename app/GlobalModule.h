@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -111,6 +112,9 @@ private:
     void OnVersionFile(const DownloadTask& task);
     void OnUpgraderDownloaded(const DownloadTask& task);
     void ShowLoginWindowsAgain();
+
+    class CRefererFeed;
+    std::unique_ptr<CRefererFeed> m_refererFeed;
 
     mutable std::mutex m_versionLock;
     std::wstring m_strCurrentVersion;

@@ -1,49 +1,27 @@
-// Process entry: registers the launcher's window class and runs the message loop
-// until its window closes.
-#include <windows.h>
-
+// Process entry.
+#include "app/GlobalModule.h"
+#include "app/MainFlow.h"
 #include "res/resource.h"
 
-namespace {
-
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-} // namespace
+#include <objbase.h>
+#include <ole2.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
-    wchar_t title[64] = L"";
-    wchar_t className[64] = L"";
-    LoadStringW(instance, IDS_APP_TITLE, title, 64);
-    LoadStringW(instance, IDS_WINDOW_CLASS, className, 64);
+    CoInitialize(nullptr);
+    OleInitialize(nullptr);
+    g_appModule.Init(instance);
 
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = className;
-    if (!RegisterClassExW(&wc))
-        return 1;
+    g_module.m_hInstance = instance;
+    g_module.m_nShowCmd = showCmd;
+    // A string that fails to load stays empty; registration and creation go on.
+    LoadStringW(instance, IDS_APP_TITLE, g_module.m_szTitle, 100);
+    LoadStringW(instance, IDS_WINDOW_CLASS, g_module.m_szClassName, 100);
+    RegisterMainWindowClass(instance);
 
-    HWND hwnd = CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 800,
-                                600, nullptr, nullptr, instance, nullptr);
-    if (!hwnd)
-        return 1;
-    ShowWindow(hwnd, showCmd);
-    UpdateWindow(hwnd);
+    const int result = RunMainFlow();
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    g_appModule.Term();
+    OleUninitialize();
+    CoUninitialize();
+    return result;
 }

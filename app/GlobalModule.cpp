@@ -1,0 +1,180 @@
+#include "app/GlobalModule.h"
+
+#include "app/Endpoints.h"
+#include "app/ExternalPages.h"
+#include "app/LoginUrl.h"
+#include "app/Utils.h"
+#include "browser/FormGame.h"
+#include "browser/FormQQLogin.h"
+#include "net/HttpDownloader.h"
+#include "ui/FormSettings.h"
+
+#include <new>
+
+// How a GET after a page opened in the platform browser gets its referrer and
+// cookie: the flag is tested and cleared in one step, the cookie is the start
+// of the MAC id.
+class CGlobalModule::CRefererFeed : public IRefererSource {
+public:
+    explicit CRefererFeed(CGlobalModule& module) : module_(module) {}
+    bool Take(std::wstring& url, std::wstring& cookieData) override {
+        if (!module_.Shared().TakeRefererPending(url))
+            return false;
+        cookieData = module_.m_installRecord.GetMacId().substr(0, 28);
+        return true;
+    }
+    void PutBack() override { module_.Shared().SetRefererPending(true); }
+
+private:
+    CGlobalModule& module_;
+};
+
+bool HasSwitch(const wchar_t* sw) {
+    const wchar_t* commandLine = GetCommandLineW();
+    return sw && commandLine && wcsstr(commandLine, sw) != nullptr;
+}
+
+void CSharedBrowserState::SetLastOpenedUrl(const std::wstring& url) {
+    std::lock_guard<std::mutex> lock(lock_);
+    lastOpenedUrl_ = url;
+}
+
+std::wstring CSharedBrowserState::GetLastOpenedUrl() const {
+    std::lock_guard<std::mutex> lock(lock_);
+    return lastOpenedUrl_;
+}
+
+void CSharedBrowserState::SetRefererPending(bool pending) {
+    std::lock_guard<std::mutex> lock(lock_);
+    refererPending_ = pending;
+}
+
+bool CSharedBrowserState::IsRefererPending() const {
+    std::lock_guard<std::mutex> lock(lock_);
+    return refererPending_;
+}
+
+bool CSharedBrowserState::TakeRefererPending(std::wstring& url) {
+    std::lock_guard<std::mutex> lock(lock_);
+    if (!refererPending_)
+        return false;
+    refererPending_ = false;
+    url = lastOpenedUrl_;
+    return true;
+}
+
+CGlobalModule::CGlobalModule() {
+    // The forms, the window pointers, the install record and the strings are
+    // built by their member initialisers, in that order, before this runs.
+    SetLoginWindow(&m_formLogin);
+    LoadConfig();
+    // Without a downloader every download and report is simply skipped.
+    m_pDownloader = new (std::nothrow) CHttpDownloader();
+    if (m_pDownloader) {
+        m_refererFeed.reset(new (std::nothrow) CRefererFeed(*this));
+        m_pDownloader->SetRefererSource(m_refererFeed.get());
+    }
+}
+
+CGlobalModule::~CGlobalModule() {
+    // The workers call back into this object, so they stop before anything else goes.
+    if (m_pDownloader) {
+        m_pDownloader->StopAll();
+        delete m_pDownloader;
+        m_pDownloader = nullptr;
+    }
+}
+
+void CGlobalModule::LoadConfig() {
+    m_nRunCount = 0;
+    m_strLoginUrl = endpoints::LoginPageUrl();
+    m_strVersionFileUrl = ReadIniString(L"Common", L"VersionCheck", endpoints::VersionFileUrl());
+    m_strUpgraderUrl = ReadIniString(L"Common", L"VersionDownLoad", endpoints::UpgraderUrl());
+    m_strRefer = ReadIniString(L"Common", L"Refer", L"orvoportal");
+    m_strUid = ReadIniString(L"Common", L"UID", L"tavro");
+    m_nTopMost = ReadIniInt(L"Common", L"TopMost", 0);
+    SetTopMostSetting(m_nTopMost);
+    m_strPlatformBrowserPath = ::GetPlatformBrowserPath(L"\\OrvoExplorer.exe");
+    m_shared.SetRefererPending(false);
+    m_shared.SetLastOpenedUrl(std::wstring());
+
+    std::wstring installTime = ReadIniString(L"Install", L"InstallTime", L"");
+    if (installTime.empty()) {
+        installTime = FormatTime(L"%Y-%m-%d %H:%M:%S", CurrentTime());
+        WriteIniString(L"Install", L"InstallTime", installTime);
+    }
+
+    LoginQueryValues query;
+    query.refer = m_strRefer;
+    query.uid = m_strUid;
+    query.build = endpoints::kBuildNumber;
+    query.installTime = installTime;
+    query.runCount = GetRunCount();
+    query.currentTime = FormatTime(L"%Y%m%d%H%M%S", CurrentTime());
+    m_strLoginUrl = BuildLoginUrl(m_strLoginUrl, query);
+}
+
+int CGlobalModule::GetRunCount() {
+    if (m_nRunCount != 0)
+        return m_nRunCount;
+    // The report and desktop modes are not starts of the launcher a user sees.
+    if (HasSwitch(L"/setupsucc") || HasSwitch(L"/ShowDeskTop"))
+        return 0;
+    m_nRunCount = ReadIniInt(L"Common", L"RunCount", 0) + 1;
+    WriteIniString(L"Common", L"RunCount", std::to_wstring(m_nRunCount));
+    return m_nRunCount;
+}
+
+bool CGlobalModule::IsActiveCounted() {
+    return ReadIniInt(L"Common", L"ActiveCount", 0) == 1;
+}
+
+void CGlobalModule::SetActiveCounted() {
+    WriteIniString(L"Common", L"ActiveCount", L"1");
+}
+
+std::wstring CGlobalModule::GetAppDataFolder() const {
+    return ::GetAppDataFolder();
+}
+
+std::wstring CGlobalModule::GetSettingsIniPath() const {
+    return ::GetSettingsIniPath();
+}
+
+std::wstring CGlobalModule::GetUpgradeFolder() const {
+    const std::wstring folder = ::GetAppDataFolder() + L"Upgrade\\";
+    MakeSureDirExists(folder.c_str());
+    return folder;
+}
+
+std::wstring CGlobalModule::GetLastUpgradeIniPath() const {
+    return GetUpgradeFolder() + L"LastUpgrade.ini";
+}
+
+std::wstring CGlobalModule::GetUpgraderPath() const {
+    return GetUpgradeFolder() + L"OrvoGantryUpgrade.exe";
+}
+
+void CGlobalModule::SetCurrentVersion(const std::wstring& version) {
+    std::lock_guard<std::mutex> lock(m_versionLock);
+    m_strCurrentVersion = version;
+}
+
+std::wstring CGlobalModule::GetCurrentVersion() const {
+    std::lock_guard<std::mutex> lock(m_versionLock);
+    return m_strCurrentVersion;
+}
+
+BOOL CGlobalModule::PreTranslateMessage(MSG* msg) {
+    const HWND foreground = GetForegroundWindow();
+    if (m_pFormQQLogin && m_pFormQQLogin->GetHwnd() && m_pFormQQLogin->GetHwnd() == foreground &&
+        m_pFormQQLogin->PreTranslateMessage(msg))
+        return TRUE;
+    const HWND login = m_formLogin.GetHwnd();
+    if (login && IsWindowVisible(login) && login == foreground && m_formLogin.PreTranslateMessage(msg))
+        return TRUE;
+    if (m_pFormGame && m_pFormGame->GetHwnd() && m_pFormGame->GetHwnd() == foreground &&
+        m_pFormGame->PreTranslateMessage(msg))
+        return TRUE;
+    return FALSE;
+}

@@ -1,0 +1,198 @@
+#include "app/MainFlow.h"
+
+#include "app/GlobalModule.h"
+#include "app/Messages.h"
+#include "app/Utils.h"
+#include "browser/FormGame.h"
+#include "browser/FormQQLogin.h"
+#include "res/resource.h"
+
+#include <shellapi.h>
+#include <shldisp.h>
+#include <shlwapi.h>
+
+namespace {
+
+// Game and external-login window objects whose windows are gone. They are freed
+// when the next one is created (from a posted message, so none of their code is
+// running then) and at exit.
+struct RetiredForms {
+    CFormGame* game = nullptr;
+    CFormQQLogin* qqLogin = nullptr;
+    ~RetiredForms() {
+        delete game;
+        delete qqLogin;
+    }
+};
+RetiredForms g_retired;
+
+void RetireGame(CFormGame* game) {
+    delete g_retired.game;
+    g_retired.game = game;
+}
+
+void RetireQQLogin(CFormQQLogin* form) {
+    delete g_retired.qqLogin;
+    g_retired.qqLogin = form;
+}
+
+void OpenGameWindow() {
+    RetireGame(nullptr); // the previous one's window has been destroyed by now
+    auto* game = new CFormGame();
+    g_module.m_pFormGame = game;
+    game->SetBounds(RECT{0, 0, 1250, 700});
+    game->Init(g_module.m_formLogin.GetGameUrl());
+    game->MaximizeToWorkArea();
+    ShowWindow(g_module.m_formLogin.GetHwnd(), SW_HIDE);
+    ShowWindow(g_module.m_formBack.GetHwnd(), SW_HIDE);
+}
+
+void OpenExternalLoginWindow() {
+    // Only the newest window is kept: an older one still open is closed first.
+    if (CFormQQLogin* previous = g_module.m_pFormQQLogin) {
+        g_module.m_pFormQQLogin = nullptr;
+        if (previous->GetHwnd() && IsWindow(previous->GetHwnd()))
+            DestroyWindow(previous->GetHwnd());
+        RetireQQLogin(previous);
+    }
+    auto* form = new CFormQQLogin();
+    g_module.m_pFormQQLogin = form;
+    form->SetBounds(RECT{0, 0, 880, 420});
+    form->Init(g_module.m_formLogin.GetExternalLoginUrl());
+    form->ShowCenteredInWorkArea();
+}
+
+// The game window is gone: back to the login window and its backdrop.
+void OnGameClosed() {
+    RetireGame(g_module.m_pFormGame);
+    g_module.m_pFormGame = nullptr;
+    CFormLogin& login = g_module.m_formLogin;
+    const HWND back = g_module.m_formBack.GetHwnd();
+    login.ReturnFromGame();
+    SetWindowPos(back, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(back, SW_SHOWNA);
+    ShowWindow(login.GetHwnd(), SW_SHOWNA);
+    SetForegroundWindow(login.GetHwnd());
+    login.RedrawControls();
+}
+
+bool Is(HWND window, HWND formWindow) {
+    return formWindow && window == formWindow;
+}
+
+void StartIconAnimation() {
+    const std::wstring path = GetAppDataFolder() + L"iconAnimate.exe";
+    if (PathFileExistsW(path.c_str()))
+        ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void RunNormalStart() {
+    g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
+    g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
+    g_module.m_formBack.ShowOffscreen();
+    g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
+    g_module.m_formLogin.Init();
+    // The page's first result may already have placed the window (a control can
+    // report its first navigation before Navigate returns); it stays where it is then.
+    if (!g_module.m_formLogin.IsStateShown())
+        g_module.m_formLogin.ShowOffscreen();
+    StartIconAnimation();
+}
+
+} // namespace
+
+StartMode SelectStartMode() {
+    if (HasSwitch(L"/setupsucc"))
+        return StartMode::SetupSuccess;
+    if (HasSwitch(L"/uninstallsucc"))
+        return StartMode::UninstallSuccess;
+    if (HasSwitch(L"/ShowDeskTop"))
+        return StartMode::ShowDesktop;
+    return StartMode::Normal;
+}
+
+ATOM RegisterMainWindowClass(HINSTANCE instance) {
+    const HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = SharedWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = g_module.m_szClassName;
+    return RegisterClassExW(&wc);
+}
+
+int RunMainFlow() {
+    CFormLogin& login = g_module.m_formLogin;
+    switch (SelectStartMode()) {
+    case StartMode::SetupSuccess:
+        // The report needs a network exchange on a worker thread before its
+        // completion posts UM_EXIT_APP, so the window exists by then.
+        g_module.m_installRecord.SendInstallBeacon();
+        login.CreateWindowOnly();
+        return RunMessageLoop();
+    case StartMode::UninstallSuccess:
+        g_module.m_installRecord.SendUninstallBeacon();
+        login.CreateWindowOnly();
+        return RunMessageLoop();
+    case StartMode::ShowDesktop:
+        login.CreateWindowOnly();
+        ToggleDesktop();
+        PostMessageW(login.GetHwnd(), UM_EXIT_APP, 0, 0);
+        return RunMessageLoop();
+    case StartMode::Normal:
+        break;
+    }
+    RunNormalStart();
+    return RunMessageLoop();
+}
+
+int RunMessageLoop() {
+    CMessageLoop loop;
+    g_appModule.AddMessageLoop(&loop);
+    loop.AddMessageFilter(&g_module);
+    const int result = loop.Run();
+    g_appModule.RemoveMessageLoop();
+    return result;
+}
+
+void ToggleDesktop() {
+    if (FAILED(CoInitialize(nullptr)))
+        return;
+    IShellDispatch4* shell = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IShellDispatch4,
+                                   reinterpret_cast<void**>(&shell))) &&
+        shell) {
+        shell->ToggleDesktop();
+        shell->Release();
+    }
+    CoUninitialize();
+}
+
+LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == UM_ENTER_GAME) {
+        OpenGameWindow();
+        return 0;
+    }
+    if (message == UM_EXTERNAL_LOGIN)
+        OpenExternalLoginWindow(); // and on to the target window, which passes it on
+
+    if (CFormQQLogin* qq = g_module.m_pFormQQLogin; qq && Is(window, qq->GetHwnd()))
+        return qq->HandleMessage(window, message, wParam, lParam);
+    if (Is(window, g_module.m_formLogin.GetHwnd()))
+        return g_module.m_formLogin.HandleMessage(window, message, wParam, lParam);
+    if (Is(window, g_module.m_formBack.GetHwnd()))
+        return g_module.m_formBack.HandleMessage(window, message, wParam, lParam);
+    if (CFormGame* game = g_module.m_pFormGame; game && Is(window, game->GetHwnd())) {
+        if (message == WM_DESTROY) {
+            OnGameClosed();
+            return 0;
+        }
+        return game->HandleMessage(window, message, wParam, lParam);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

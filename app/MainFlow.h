@@ -1,0 +1,29 @@
+// The spine of the user interface: the one window class, the start modes, the
+// main thread's message loop and the window procedure every form shares.
+#pragma once
+
+#include <windows.h>
+
+// Which start the command line asks for; the first switch present wins, in this order.
+enum class StartMode {
+    SetupSuccess,     // "/setupsucc": report a finished installation
+    UninstallSuccess, // "/uninstallsucc": report a finished uninstallation
+    ShowDesktop,      // "/ShowDeskTop": toggle the desktop
+    Normal,
+};
+StartMode SelectStartMode();
+
+// Registers the class every top-level window uses (class name and icon from the
+// global module and the resources). The result is not checked by the entry.
+ATOM RegisterMainWindowClass(HINSTANCE instance);
+
+// Runs the selected start mode; returns the message loop's exit code.
+int RunMainFlow();
+
+// The main thread's loop, with the global module as its only message filter.
+int RunMessageLoop();
+
+LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Minimises or restores every window through the shell (its own COM scope).
+void ToggleDesktop();

@@ -1,0 +1,12 @@
+// Where a download task saves its body.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// With neither name flag the target is the file itself. With nameFromUrl it is a
+// folder and the file is named UrlFileName(url); with guidPrefix (and not
+// nameFromUrl) the name is newGuid() + "_" + UrlFileName(url). newGuid is called
+// only in that last case, so each call derives at most one GUID.
+std::wstring ResolveTargetPath(const std::wstring& target, const std::wstring& url, bool nameFromUrl,
+                               bool guidPrefix, const std::function<std::wstring()>& newGuid);

@@ -1,0 +1,139 @@
+#include "child_process.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+
+namespace testing_support {
+
+std::wstring BuildPath(const char* relativeUnixPath) {
+    std::string unix = std::string(GANTRY_BINARY_DIR) + "/" + relativeUnixPath;
+    std::wstring path = L"Z:";
+    for (char c : unix)
+        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return path;
+}
+
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p = path;
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+namespace {
+struct Collect {
+    DWORD pid;
+    std::vector<HWND>* out;
+};
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam) {
+    auto* c = reinterpret_cast<Collect*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == c->pid && IsWindowVisible(hwnd))
+        c->out->push_back(hwnd);
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+    std::vector<HWND> out;
+    Collect c{processId, &out};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&c));
+    return out;
+}
+
+ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD limitMs, WindowProbe onWindows,
+                     void* context) {
+    ChildResult result;
+    std::wstring commandLine = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return result;
+    result.started = true;
+    const DWORD start = GetTickCount();
+    bool watching = true;
+    for (;;) {
+        if (watching) {
+            const std::vector<HWND> visible = VisibleTopLevelWindows(pi.dwProcessId);
+            if (!visible.empty())
+                result.sawVisibleWindow = true;
+            if (onWindows && onWindows(visible, context))
+                watching = false;
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= limitMs)
+            break;
+        if (WaitForSingleObject(pi.hProcess, watching ? 10 : limitMs - elapsed) == WAIT_OBJECT_0) {
+            result.exited = true;
+            break;
+        }
+    }
+    if (!result.exited) {
+        TerminateProcess(pi.hProcess, 99);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+    GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return result;
+}
+
+std::map<std::string, std::wstring> ReadKeyValueFile(const std::wstring& path) {
+    std::map<std::string, std::wstring> values;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f)
+        return values;
+    char line[8192];
+    while (fgets(line, sizeof line, f)) {
+        std::string s = line;
+        while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+            s.pop_back();
+        const size_t eq = s.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string value = s.substr(eq + 1);
+        const int n = MultiByteToWideChar(CP_UTF8, 0, value.c_str(), -1, nullptr, 0);
+        std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
+        if (n > 1)
+            MultiByteToWideChar(CP_UTF8, 0, value.c_str(), -1, &wide[0], n);
+        values[s.substr(0, eq)] = wide;
+    }
+    fclose(f);
+    return values;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = dir + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+    DeleteFileW(dir.c_str()); // in case a file stood there
+}
+
+std::wstring AppDataFolderPath() {
+    wchar_t roaming[MAX_PATH] = L"";
+    SHGetSpecialFolderPathW(nullptr, roaming, CSIDL_APPDATA, FALSE);
+    std::wstring p = roaming;
+    if (!p.empty() && p.back() != L'\\')
+        p += L'\\';
+    return p + L"Orvo游戏\\tavro\\";
+}
+
+} // namespace testing_support

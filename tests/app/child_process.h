@@ -1,0 +1,43 @@
+// Starting the launcher (or a probe built from its parts) as a child process of a
+// test, with a bounded wait, and looking at the windows it shows.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A Windows path for a file of the build tree (the tests know it as a Unix path).
+std::wstring BuildPath(const char* relativeUnixPath);
+// The folder of the running test program, with a trailing backslash.
+std::wstring OwnFolder();
+
+struct ChildResult {
+    bool started = false;
+    bool exited = false; // within the time limit; otherwise the child was killed
+    DWORD exitCode = 0;
+    bool sawVisibleWindow = false; // a visible top-level window of the child, while it ran
+};
+
+// Runs "exe" args, polling its top-level windows until it exits or the limit passes.
+// onWindows, when given, is called on every poll with the child's visible windows and
+// may return true to stop watching (the child is then waited for without polling).
+using WindowProbe = bool (*)(const std::vector<HWND>& visible, void* context);
+ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD limitMs,
+                     WindowProbe onWindows = nullptr, void* context = nullptr);
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
+
+// "key=value" lines of a UTF-8 file.
+std::map<std::string, std::wstring> ReadKeyValueFile(const std::wstring& path);
+
+// Removes a folder with everything in it.
+void RemoveTree(const std::wstring& dir);
+
+// The settings folder of this prefix's user (Roaming\Orvo游戏\tavro\), not created.
+std::wstring AppDataFolderPath();
+
+} // namespace testing_support

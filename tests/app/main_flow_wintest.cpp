@@ -1,0 +1,128 @@
+// The shared window procedure with the real global module and real windows: the
+// game window opens on request and hides the login window and its backdrop;
+// closing it brings both back.
+#include "app/GlobalModule.h"
+#include "app/MainFlow.h"
+#include "app/Messages.h"
+#include "browser/FormGame.h"
+#include "browser/FormQQLogin.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+void Pump() {
+    MSG msg;
+    for (int i = 0; i < 50 && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class MainFlow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_module.m_hInstance = GetModuleHandleW(nullptr);
+        wcscpy(g_module.m_szTitle, L"OrvoValdrenna");
+        wcscpy(g_module.m_szClassName, L"OrvoGantryFlowTest");
+        ASSERT_NE(RegisterMainWindowClass(g_module.m_hInstance), 0);
+        g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
+        ASSERT_TRUE(
+            g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle));
+        g_module.m_formBack.ShowOffscreen();
+        g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
+        ASSERT_TRUE(g_module.m_formLogin.Init());
+        g_module.m_formLogin.ShowOffscreen();
+        Pump();
+    }
+    static HWND Login() { return g_module.m_formLogin.GetHwnd(); }
+    static HWND Back() { return g_module.m_formBack.GetHwnd(); }
+};
+
+TEST_F(MainFlow, TheLoginWindowIsOwnedByTheBackdropAndWaitsOffScreen) {
+    EXPECT_EQ(GetWindow(Login(), GW_OWNER), Back());
+    RECT r = {};
+    GetWindowRect(Login(), &r);
+    EXPECT_EQ(r.left, -2000);
+    EXPECT_EQ(r.top, -2000);
+    EXPECT_TRUE(IsWindowVisible(Login()));
+    EXPECT_TRUE(GetWindowLongPtrW(Login(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+    wchar_t cls[64] = L"";
+    GetClassNameW(Login(), cls, 64);
+    EXPECT_STREQ(cls, L"OrvoGantryFlowTest");
+}
+
+TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
+    g_module.m_formLogin.m_strGameUrl = L"http://127.0.0.1:9/game.html?wd_entergame=1&wd_server=3";
+    for (int round = 0; round < 2; ++round) {
+        SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
+        CFormGame* game = g_module.m_pFormGame;
+        ASSERT_NE(game, nullptr);
+        const HWND gameWindow = game->GetHwnd();
+        ASSERT_TRUE(IsWindow(gameWindow));
+        EXPECT_TRUE(IsWindowVisible(gameWindow));
+        EXPECT_EQ(game->GetGameUrl(), g_module.m_formLogin.m_strGameUrl);
+        RECT work = {}, r = {};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        GetWindowRect(gameWindow, &r);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right, work.right);
+        EXPECT_EQ(r.bottom, work.bottom);
+        EXPECT_FALSE(IsWindowVisible(Login()));
+        EXPECT_FALSE(IsWindowVisible(Back()));
+
+        // The game window's own close path destroys its window.
+        game->Close();
+        Pump();
+        EXPECT_FALSE(IsWindow(gameWindow));
+        EXPECT_EQ(g_module.m_pFormGame, nullptr);
+        EXPECT_TRUE(IsWindowVisible(Login()));
+        EXPECT_TRUE(IsWindowVisible(Back()));
+        EXPECT_TRUE(g_module.m_formLogin.m_bReturnedFromGame);
+        EXPECT_EQ(GetForegroundWindow(), Login());
+    }
+}
+
+TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
+    g_module.m_formLogin.m_strExternalLoginUrl = L"http://127.0.0.1:9/qq?x=1";
+    SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
+    CFormQQLogin* first = g_module.m_pFormQQLogin;
+    ASSERT_NE(first, nullptr);
+    const HWND firstWindow = first->GetHwnd();
+    EXPECT_TRUE(IsWindowVisible(firstWindow));
+    EXPECT_EQ(first->GetLoginUrl(), L"http://127.0.0.1:9/qq?x=1");
+    RECT r = {};
+    GetWindowRect(firstWindow, &r);
+    EXPECT_EQ(r.right - r.left, 880);
+    EXPECT_EQ(r.bottom - r.top, 420);
+
+    SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
+    EXPECT_NE(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_FALSE(IsWindow(firstWindow));
+    EXPECT_TRUE(IsWindowVisible(g_module.m_pFormQQLogin->GetHwnd()));
+    g_module.m_pFormQQLogin->Close();
+    Pump();
+    // The login window itself is untouched by all this.
+    EXPECT_TRUE(IsWindow(Login()));
+}
+
+TEST_F(MainFlow, MessagesForWindowsOfNoFormGoToTheDefaultProcedure) {
+    HWND stray = CreateWindowExW(0, g_module.m_szClassName, L"stray", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, g_module.m_hInstance, nullptr);
+    ASSERT_TRUE(stray);
+    // DefWindowProc answers WM_GETTEXTLENGTH with the text length.
+    EXPECT_EQ(SendMessageW(stray, WM_GETTEXTLENGTH, 0, 0), 5);
+    EXPECT_EQ(SharedWindowProc(stray, WM_GETTEXTLENGTH, 0, 0), 5);
+    DestroyWindow(stray);
+}
+
+TEST_F(MainFlow, StartModeFollowsTheFirstSwitchPresent) {
+    // This process has none of the switches on its command line.
+    EXPECT_EQ(SelectStartMode(), StartMode::Normal);
+    EXPECT_FALSE(HasSwitch(L"/setupsucc"));
+    EXPECT_TRUE(HasSwitch(L"app_main_flow_wintest")); // the program path counts too
+}
+
+} // namespace

@@ -77,6 +77,14 @@ void LoadSolid(CKoImage& image, WORD id, RECT bounds) {
     image.SetBounds(bounds);
 }
 
+BOOL CALLBACK CountTestWindows(HWND hwnd, LPARAM count) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (lstrcmpW(cls, L"GantryUiTest") == 0)
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 TEST(Form, CreateOnceSetsTheTitleAndGivesOneWindow) {
     TestForm form;
     Routed routed(form);
@@ -95,16 +103,7 @@ TEST(Form, CreateOnceSetsTheTitleAndGivesOneWindow) {
     EXPECT_EQ(r.bottom - r.top, 200);
 
     int windows = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM count) -> BOOL {
-            wchar_t cls[64] = {};
-            GetClassNameW(hwnd, cls, 64);
-            if (lstrcmpW(cls, L"GantryUiTest") == 0)
-                ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        },
-        LPARAM(&windows));
+    EnumThreadWindows(GetCurrentThreadId(), CountTestWindows, LPARAM(&windows));
     EXPECT_EQ(windows, 1);
 }
 

@@ -35,32 +35,69 @@ function(gantry_wine_fixtures)
     endforeach()
 endfunction()
 
-# gantry_native_test(<name> SOURCES <files...> [LIBS <libs...>])
+# --- Local platform simulator (tools/platform-sim) ---------------------------------
+# A test registered with SIM runs under tools/platform-sim/with-sim: a simulator on
+# free ports beside it, its addresses in GANTRY_SIM_WEB, _LOGIN, _GAME, _UPDATE,
+# _BEACON and _UNION ("127.0.0.1:port"). SIM_ARGS go to with-sim (for instance
+# "--ports dev" for the dev ports, which also takes the lock "sim-dev-ports").
+
+# The command that starts the test program <target>. Without SIM it is the target
+# name itself, so ctest still prepends CMAKE_CROSSCOMPILING_EMULATOR (cmake/wine-test);
+# with SIM it is not, so the Windows builds name the Wine wrapper explicitly.
+function(_gantry_sim_command out target sim sim_args)
+    if(NOT sim)
+        set(${out} ${target} PARENT_SCOPE)
+    elseif(WIN32)
+        set(${out} ${CMAKE_SOURCE_DIR}/tools/platform-sim/with-sim ${sim_args} --
+                   ${CMAKE_SOURCE_DIR}/cmake/wine-test $<TARGET_FILE:${target}> PARENT_SCOPE)
+    else()
+        set(${out} ${CMAKE_SOURCE_DIR}/tools/platform-sim/with-sim ${sim_args} -- $<TARGET_FILE:${target}>
+            PARENT_SCOPE)
+    endif()
+endfunction()
+
+function(_gantry_sim_properties test sim sim_args)
+    if(NOT sim)
+        return()
+    endif()
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "GANTRY_PYTHON=${Python3_EXECUTABLE}")
+    set_property(TEST ${test} APPEND PROPERTY LABELS sim)
+    if("dev" IN_LIST sim_args)
+        set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK sim-dev-ports)
+    endif()
+endfunction()
+# --- end of the simulator block ------------------------------------------------------
+
+# gantry_native_test(<name> SOURCES <files...> [LIBS <libs...>] [SIM [SIM_ARGS <args...>]])
 # A test of Windows-independent logic; built and run only in the native builds.
-# Links app_logic plus the given *_logic layers.
+# Links app_logic plus the given *_logic layers. SIM: see the simulator block above.
 function(gantry_native_test name)
     if(WIN32)
         return()
     endif()
-    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "SIM" "" "SOURCES;LIBS;SIM_ARGS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE app_logic ${T_LIBS} GTest::gtest_main)
     gantry_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.xml)
+    _gantry_sim_command(command ${name} "${T_SIM}" "${T_SIM_ARGS}")
+    add_test(NAME ${name} COMMAND ${command} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.xml)
     set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    _gantry_sim_properties(${name} "${T_SIM}" "${T_SIM_ARGS}")
 endfunction()
 
 # gantry_win_test(<name> SOURCES <files...> [LIBS <libs...>] [RESOURCE_LOCK <locks...>]
-#                 [TIMEOUT <seconds>] [CONSOLE])
+#                 [TIMEOUT <seconds>] [CONSOLE] [SIM [SIM_ARGS <args...>]])
 # A Windows test program, run under Wine in each prefix of this build. It links
 # app_base plus the given layers (ui_win, browser_win, net_win, app_win). Tests that
 # touch state shared across the prefix (the launcher's app-data folder, the HKCU
 # Run key, fixed simulator ports) name a RESOURCE_LOCK so ctest runs them one at a time.
+# SIM: see the simulator block above.
 function(gantry_win_test name)
     if(NOT WIN32)
         return()
     endif()
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;RESOURCE_LOCK" ${ARGN})
+    cmake_parse_arguments(T "SIM" "TIMEOUT" "SOURCES;LIBS;RESOURCE_LOCK;SIM_ARGS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
     endif()
@@ -69,9 +106,12 @@ function(gantry_win_test name)
     target_compile_definitions(${name} PRIVATE GANTRY_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                GANTRY_BINARY_DIR="${CMAKE_BINARY_DIR}")
     gantry_warnings(${name})
+    _gantry_sim_command(command ${name} "${T_SIM}" "${T_SIM_ARGS}")
     foreach(prefix ${GANTRY_WINE_PREFIXES})
+        # GoogleTest on Windows takes a path without a drive letter as relative to the
+        # working directory; Wine's drive Z: is the Unix root.
         add_test(NAME ${name}.${prefix}
-                 COMMAND ${name} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.${prefix}.xml
+                 COMMAND ${command} --gtest_output=xml:Z:${GANTRY_RESULTS_DIR}/${name}.${prefix}.xml
                  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
         set_tests_properties(${name}.${prefix} PROPERTIES
             ENVIRONMENT "GANTRY_WINE_PREFIX=${CMAKE_BINARY_DIR}/wineprefix-${prefix}"
@@ -80,5 +120,6 @@ function(gantry_win_test name)
         if(T_RESOURCE_LOCK)
             set_tests_properties(${name}.${prefix} PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
         endif()
+        _gantry_sim_properties(${name}.${prefix} "${T_SIM}" "${T_SIM_ARGS}")
     endforeach()
 endfunction()

@@ -11,13 +11,13 @@ extern "C" {
 #endif
 
 typedef struct FakeDocumentRecord {
-    int getDocument;          /* IWebBrowser2::get_Document */
-    int setUIHandler;         /* ICustomDoc::SetUIHandler */
-    IUnknown* uiHandler;      /* the last handler set (not held: compare only) */
-    int putScroll;            /* IHTMLBodyElement::put_scroll */
-    WCHAR scroll[16];         /* its last value */
-    int focus;                /* IHTMLWindow2::focus */
-    LONG live;                /* fake objects alive (each browser has a document, body and window) */
+    int getDocument;     /* IWebBrowser2::get_Document */
+    int setUIHandler;    /* ICustomDoc::SetUIHandler */
+    IUnknown* uiHandler; /* the last handler set (not held: compare only) */
+    int putScroll;       /* IHTMLBodyElement::put_scroll */
+    WCHAR scroll[16];    /* its last value */
+    int focus;           /* IHTMLWindow2::focus */
+    LONG live;           /* fake objects alive (each browser has a document, body and window) */
 } FakeDocumentRecord;
 
 /* A browser (reference count 1) whose document records into rec. */

@@ -24,8 +24,8 @@ ULONG RefCount(IUnknown* p) {
 
 HWND MakeHost(HWND parent, const wchar_t* text, int width = 320, int height = 240) {
     EXPECT_TRUE(CAxHostWindow::RegisterHostClass());
-    return CreateWindowExW(0, CAxHostWindow::kClassName, text, WS_CHILD | WS_VISIBLE, 0, 0, width, height, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, CAxHostWindow::kClassName, text, WS_CHILD | WS_VISIBLE, 0, 0, width, height,
+                           parent, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 IUnknown* ControlOf(HWND host) {
@@ -86,7 +86,9 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --ref; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         return E_NOTIMPL;
@@ -103,7 +105,8 @@ public:
         *dbl = 2;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IUnknown*, IUnknown*, IUnknown*, IUnknown*, HRESULT* ret) override {
+    HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IUnknown*, IUnknown*, IUnknown*, IUnknown*,
+                                     HRESULT* ret) override {
         *ret = S_OK;
         return S_OK;
     }

@@ -67,7 +67,8 @@ TEST_F(ViewEvents, CancelIsWrittenAsVariantTrue) {
     recorder.onNotify = nullptr;
     EXPECT_EQ(RaiseBeforeNavigate(view, L"http://host/y"), VARIANT_FALSE); // reset for each navigation
     EXPECT_EQ(RaiseBeforeNavigate(view, L"http://host/y.exe"), VARIANT_TRUE);
-    EXPECT_EQ(recorder.Kinds(), (std::vector<unsigned int>{WN_BEFORE_NAVIGATE, WN_BEFORE_NAVIGATE, WN_NEW_WINDOW}));
+    EXPECT_EQ(recorder.Kinds(),
+              (std::vector<unsigned int>{WN_BEFORE_NAVIGATE, WN_BEFORE_NAVIGATE, WN_NEW_WINDOW}));
 }
 
 TEST_F(ViewEvents, NavigateErrorExceptAbortIsReportedAndItsPageSuppressed) {
@@ -82,7 +83,7 @@ TEST_F(ViewEvents, NavigateCompleteOnlyForTheFirstRealPageAfterNavigate) {
     int topObject = 0, frameObject = 0; // stand-ins compared by address only
     auto* top = reinterpret_cast<IDispatch*>(&topObject);
     auto* frame = reinterpret_cast<IDispatch*>(&frameObject);
-    auto fake = AttachFake(); // so the document steps have something to call
+    auto fake = AttachFake();                               // so the document steps have something to call
     RaiseNavigateComplete(view, L"http://host/early", top); // no Navigate yet
     EXPECT_TRUE(recorder.events.empty());
     view.OnNavigate(L"about:blank"); // what Navigate(L"about:blank") records
@@ -150,12 +151,15 @@ TEST_F(ViewEvents, MalformedEventArgumentsAreRejectedWithoutNotifying) {
                                           nullptr),
               DISP_E_TYPEMISMATCH);
     DISPPARAMS tooFew = {declared.data(), nullptr, 2, 0};
-    EXPECT_EQ(view.GetEventSink()->Invoke(271, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr),
-              DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(view.GetEventSink()->Invoke(113, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
-              DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(view.GetEventSink()->Invoke(102, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
-              S_OK); // an event the view does not handle
+    EXPECT_EQ(
+        view.GetEventSink()->Invoke(271, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr),
+        DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(
+        view.GetEventSink()->Invoke(113, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+        DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(
+        view.GetEventSink()->Invoke(102, IID_NULL, 0, DISPATCH_METHOD, nullptr, nullptr, nullptr, nullptr),
+        S_OK); // an event the view does not handle
     EXPECT_TRUE(recorder.events.empty());
     EXPECT_EQ(cancel, VARIANT_FALSE);
 }

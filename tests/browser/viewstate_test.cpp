@@ -109,9 +109,9 @@ TEST(BrowserViewState, InputMessageRanges) {
     const struct {
         unsigned int message;
         bool input;
-    } cases[] = {{0x00FF, false}, {0x0100, true}, {0x0105, true}, {0x0109, true}, {0x010A, false},
-                 {0x01FF, false}, {0x0200, true}, {0x0207, true}, {0x020E, true}, {0x020F, false},
-                 {0x000F, false}, {0x037F, false}};
+    } cases[] = {{0x00FF, false}, {0x0100, true},  {0x0105, true},  {0x0109, true},
+                 {0x010A, false}, {0x01FF, false}, {0x0200, true},  {0x0207, true},
+                 {0x020E, true},  {0x020F, false}, {0x000F, false}, {0x037F, false}};
     for (const auto& c : cases)
         EXPECT_EQ(CBrowserViewState::IsBrowserInputMessage(c.message), c.input) << std::hex << c.message;
 }

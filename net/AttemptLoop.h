@@ -6,13 +6,13 @@
 
 #include <functional>
 
-constexpr int kRetryPauseSteps = 10;         // the pause between attempts is
-constexpr unsigned kRetryPauseStepMs = 100;  // 10 sleeps of 100 ms, polling the stop flag
+constexpr int kRetryPauseSteps = 10;        // the pause between attempts is
+constexpr unsigned kRetryPauseStepMs = 100; // 10 sleeps of 100 ms, polling the stop flag
 
 struct AttemptHooks {
-    std::function<int()> attempt;            // one attempt: 0 on success, else a negative code
-    std::function<bool()> stopRequested;     // the worker's stop flag
-    std::function<void(unsigned ms)> sleep;  // one pause step
+    std::function<int()> attempt;           // one attempt: 0 on success, else a negative code
+    std::function<bool()> stopRequested;    // the worker's stop flag
+    std::function<void(unsigned ms)> sleep; // one pause step
 };
 
 // Runs up to retries + 1 attempts (one when retries is negative), stopping at the

@@ -205,17 +205,15 @@ void CHttpDownloader::RunTask(CDownloadWorker& worker, QueuedTask& queued) {
     hooks.stopRequested = [&] { return thread.IsStopRequested(); };
     hooks.sleep = [](unsigned ms) { Sleep(ms); };
     const int result = RunAttempts(task.retries, hooks);
-    const bool succeeded = result == DL_OK;
-    if (succeeded)
-        worker.ClearPendingDelete();
 
-    // The callback may change the record; the deletion uses the path as it was.
-    const std::wstring finalPath = queued.targetResolved ? task.target : std::wstring();
+    // The file of a failed task goes before the report, so the submitter never sees
+    // it, and a download that its callback queues for the same path is not deleted
+    // afterwards. A folder target whose file was never named is left alone.
+    if (result != DL_OK && task.deleteOnFailure && queued.targetResolved && !task.target.empty())
+        DeleteFileW(task.target.c_str());
+    worker.ClearPendingDelete();
     if (!thread.IsStopRequested())
         Report(task, DOWNLOAD_FINISHED, result, &task);
-    if (!succeeded && task.deleteOnFailure && !finalPath.empty())
-        DeleteFileW(finalPath.c_str());
-    worker.ClearPendingDelete();
 }
 
 int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued) {
@@ -250,7 +248,8 @@ int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued)
     if (!request)
         return DL_REQUEST_FAILED;
     if (post) {
-        if (!HttpAddRequestHeadersW(request.Get(), kFormContentType, static_cast<DWORD>(-1), kHeaderModifiers))
+        if (!HttpAddRequestHeadersW(request.Get(), kFormContentType, static_cast<DWORD>(-1),
+                                    kHeaderModifiers))
             return DL_REQUEST_FAILED;
     } else if (!AddPendingReferer(request.Get())) {
         return DL_REQUEST_FAILED;
@@ -269,7 +268,8 @@ int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued)
     // A server that closes without answering leaves status 0: no status was read.
     DWORD status = 0;
     DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr) ||
         status < 100 || status >= 400)
         return DL_HTTP_ERROR;
     if (task.target.empty())
@@ -313,8 +313,8 @@ bool CHttpDownloader::AddPendingReferer(void* request) {
 }
 
 int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, DownloadTask& task, DWORD length) {
-    ScopedHandle file(
-        CreateFileW(task.target.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ScopedHandle file(CreateFileW(task.target.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr));
     if (!file)
         return DL_FILE_CREATE_FAILED;
     FilePublication published(worker, file.Get());
@@ -325,10 +325,24 @@ int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, DownloadTa
     while (remaining > 0) {
         if (thread.IsStopRequested())
             return DL_CANCELLED;
-        DWORD got = 0;
-        if (!InternetReadFile(request, buffer, remaining < kReadChunk ? remaining : kReadChunk, &got))
+        // A synchronous read waits until its whole buffer is filled, which for a slow
+        // body means many seconds in which the stop flag goes unseen and no progress
+        // is reported. Asking what has arrived first (this waits only for the first
+        // bytes) keeps each read to what is there.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0))
             return DL_READ_FAILED;
-        // A body that ends before its Content-Length reads as 0 bytes, not as an error.
+        // A body that ends before its Content-Length shows as 0 bytes, not as an error.
+        if (available == 0)
+            return DL_READ_FAILED;
+        if (thread.IsStopRequested())
+            return DL_CANCELLED;
+        DWORD want = remaining < kReadChunk ? remaining : kReadChunk;
+        if (available < want)
+            want = available;
+        DWORD got = 0;
+        if (!InternetReadFile(request, buffer, want, &got))
+            return DL_READ_FAILED;
         if (got == 0 || got > remaining)
             return DL_READ_FAILED;
         remaining -= got;

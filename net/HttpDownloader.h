@@ -30,9 +30,9 @@ protected:
 class CHttpDownloader {
 public:
     static constexpr int kWorkerCount = 2;
-    static constexpr DWORD kStopWaitMs = 5000;           // per worker, then it is terminated
-    static constexpr DWORD kIdleWaitMs = 10000;          // a missed wake-up delays a task at most this long
-    static constexpr DWORD kReadChunk = 10240;           // bytes per read, through one stack buffer
+    static constexpr DWORD kStopWaitMs = 5000;  // per worker, then it is terminated
+    static constexpr DWORD kIdleWaitMs = 10000; // a missed wake-up delays a task at most this long
+    static constexpr DWORD kReadChunk = 10240;  // bytes per read, through one stack buffer
     static constexpr DWORD kDefaultReceiveTimeoutMs = 30000;
 
     CHttpDownloader();

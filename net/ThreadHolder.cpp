@@ -36,7 +36,7 @@ CThreadHolder::EndKind CThreadHolder::JoinOrTerminate(DWORD timeoutMs) {
     if (WaitForSingleObject(m_hThread.Get(), timeoutMs) == WAIT_TIMEOUT) {
         TerminateThread(m_hThread.Get(), 0);
         end = WaitForSingleObject(m_hThread.Get(), kTerminateConfirmMs) == WAIT_OBJECT_0 ? EndKind::Terminated
-                                                                                        : EndKind::Lost;
+                                                                                         : EndKind::Lost;
     }
     m_hThread.Reset();
     return end;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
-// received * 100 / length in 64 bits, so bodies up to 4 GiB (and beyond) cannot
-// overflow, clamped to 0..100. A zero length counts as complete.
+// floor(received * 100 / length), clamped to 0..100, computed so that no length a
+// 64-bit counter can hold overflows (a 4 GiB body times 100 does not fit 32 bits).
+// A zero length counts as complete.
 int ProgressPercent(uint64_t received, uint64_t length);

@@ -92,7 +92,10 @@ void RunNormalStart() {
     g_module.m_formBack.ShowOffscreen();
     g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
     g_module.m_formLogin.Init();
-    g_module.m_formLogin.ShowOffscreen();
+    // The page's first result may already have placed the window (a control can
+    // report its first navigation before Navigate returns); it stays where it is then.
+    if (!g_module.m_formLogin.IsStateShown())
+        g_module.m_formLogin.ShowOffscreen();
     StartIconAnimation();
 }
 

@@ -1,30 +1,68 @@
-// The login window: a colour-keyed layered window lying exactly on the background
-// form. It receives the application's exit requests, and its WM_DESTROY ends the
-// application. The login page, its buttons and the marker URLs come with the
-// browser view.
+// The window in which the user logs in: a colour-keyed layered window of 1200 x 760
+// lying exactly on the background form, holding the embedded browser with the
+// platform's login page, a row of link buttons, minimise and close buttons and a
+// network-error label with a retry action. The login happens in the page; the
+// window learns its outcome from the URLs the page navigates to. Its WM_DESTROY
+// ends the application.
 #pragma once
 
+#include "browser/BrowserView.h"
+#include "ui/KoButton.h"
 #include "ui/KoForm.h"
+#include "ui/KoImage.h"
+#include "ui/KoLabel.h"
 
 #include <string>
 
 class CFormLogin : public CKoForm {
 public:
+    bool OnLButtonDown(WPARAM flags, POINT pt) override;
+    bool OnLButtonUp(WPARAM flags, POINT pt) override;
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     BOOL PreTranslateMessage(MSG* msg) override;
-    // Builds the window, owned by the background form's window.
+    // Builds the window (owned by the background form's window), its controls and
+    // its browser, and opens the login page.
     virtual bool Init();
 
-    // The window alone, unowned and hidden: the message target of the report and
-    // desktop start modes.
+    // The window alone, unowned and hidden, without controls or browser: the
+    // message target of the report and desktop start modes.
     bool CreateWindowOnly();
 
     std::wstring GetGameUrl() const { return m_strGameUrl; }
     std::wstring GetExternalLoginUrl() const { return m_strExternalLoginUrl; }
-    // The game window has closed.
+    // The game window has closed: the page starts a new login, and from now on
+    // errors and first completions no longer move or re-show the window.
     void ReturnFromGame();
 
-    bool m_bReturnedFromGame = false;
+    // Subscribed to the view's notifier.
+    void OnWebNotify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam);
+
+    // Centres the window on the work area with the browser shown, or moved away
+    // with the retry label when the page failed.
+    void ShowLoginState(bool error);
+    // True once the page has arrived or failed and the window was placed for it;
+    // parking it off screen after that would hide it for good.
+    bool IsStateShown() const { return m_bStateShown; }
+
+    CKoImage m_background;
+    CKoButton m_btnClose;
+    CKoButton m_btnMinimize;
+    CKoButton m_btnHome;
+    CKoButton m_btnService;
+    CKoButton m_btnPay;
+    CKoButton m_btnForum;
+    CBrowserView m_view;
+    CKoLabel m_lblStatus;
+    bool m_bRetrying = false;
     std::wstring m_strGameUrl;
+    bool m_bReturnedFromGame = false;
+    std::wstring m_strLastUrl;
     std::wstring m_strExternalLoginUrl;
+
+private:
+    bool m_bStateShown = false;
+    void OnBeforeNavigate();
+    void OnNewWindow();
+    void OnStatusLabelClicked();
+    void AddButton(CKoButton& button, UINT normal, UINT hover, const RECT& bounds);
 };

@@ -1,0 +1,52 @@
+#include "app/ExternalPageRules.h"
+
+namespace {
+constexpr uint32_t kKeyRead = 0x20019;
+constexpr uint32_t kWow64_64Key = 0x0100;
+constexpr uint32_t kWow64_32Key = 0x0200;
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+} // namespace
+
+RegistryLocation PlatformBrowserLocation(int osBits) {
+    if (osBits == 64)
+        return {L"SOFTWARE\\Wow6432Node\\OrvoExplorer", kKeyRead | kWow64_64Key};
+    return {L"SOFTWARE\\OrvoExplorer", kKeyRead | kWow64_32Key};
+}
+
+std::wstring RegistryFolderText(const wchar_t* data, size_t byteSize, uint32_t type) {
+    if (!data || (type != kRegSz && type != kRegExpandSz) || byteSize % 2 != 0)
+        return std::wstring();
+    const size_t units = byteSize / 2;
+    for (size_t i = 0; i < units; ++i)
+        if (data[i] == L'\0')
+            return std::wstring(data, i);
+    return std::wstring(); // not terminated within what was read
+}
+
+std::wstring UrlAsSingleArgument(const std::wstring& url) {
+    std::wstring out;
+    out.reserve(url.size());
+    for (wchar_t c : url) {
+        switch (c) {
+        case L' ':
+            out += L"%20";
+            break;
+        case L'\t':
+            out += L"%09";
+            break;
+        case L'\n':
+            out += L"%0A";
+            break;
+        case L'\r':
+            out += L"%0D";
+            break;
+        case L'"':
+            out += L"%22";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}

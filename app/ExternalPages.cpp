@@ -1,0 +1,33 @@
+#include "app/ExternalPages.h"
+
+#include "app/Endpoints.h"
+#include "app/ExternalPageRules.h"
+#include "app/GlobalModule.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlwapi.h>
+
+std::wstring CGlobalModule::GetPayUrl() const {
+    return endpoints::PayPageUrl(m_strServerId, m_strUserName);
+}
+
+void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
+    const std::wstring browser = m_strPlatformBrowserPath;
+    // Checked for each opening: the browser may have been removed meanwhile.
+    const bool platformBrowser = !browser.empty() && PathFileExistsW(browser.c_str());
+    // The URL is stored before the flag is raised, so a worker that takes the
+    // flag always finds this URL with it.
+    m_shared.SetLastOpenedUrl(url);
+    m_shared.SetRefererPending(platformBrowser);
+    if (platformBrowser) {
+        RunProgram(browser, UrlAsSingleArgument(url));
+    } else {
+        const INT_PTR ie = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, L"open", L"iexplore", UrlAsSingleArgument(url).c_str(), nullptr, SW_SHOW));
+        if (ie <= 32)
+            ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
+    }
+    m_installRecord.SendUnionStats(platformBrowser);
+}

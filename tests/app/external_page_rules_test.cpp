@@ -1,0 +1,53 @@
+// Registry location and value rules of the platform browser, and the URL as a
+// single browser argument.
+#include "app/ExternalPageRules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(PlatformBrowserLocation, KeyAndViewByWindowsBits) {
+    const RegistryLocation w32 = PlatformBrowserLocation(32);
+    EXPECT_EQ(std::wstring(w32.keyPath), L"SOFTWARE\\OrvoExplorer");
+    EXPECT_EQ(w32.access, 0x20219u);
+    const RegistryLocation w64 = PlatformBrowserLocation(64);
+    EXPECT_EQ(std::wstring(w64.keyPath), L"SOFTWARE\\Wow6432Node\\OrvoExplorer");
+    EXPECT_EQ(w64.access, 0x20119u);
+}
+
+TEST(RegistryFolderText, OnlyTerminatedStrings) {
+    const wchar_t data[] = L"C:\\Orvo\0garbage";
+    // REG_SZ with its terminator (8 units incl. the zero).
+    EXPECT_EQ(RegistryFolderText(data, 8 * 2, 1), L"C:\\Orvo");
+    EXPECT_EQ(RegistryFolderText(data, sizeof data, 2), L"C:\\Orvo"); // REG_EXPAND_SZ, as it is
+    // Not terminated within the returned bytes: nothing, never a read beyond them.
+    EXPECT_EQ(RegistryFolderText(data, 7 * 2, 1), L"");
+    EXPECT_EQ(RegistryFolderText(data, 0, 1), L"");
+    EXPECT_EQ(RegistryFolderText(data, 8 * 2 - 1, 1), L""); // odd size
+    EXPECT_EQ(RegistryFolderText(data, 8 * 2, 4), L"");     // REG_DWORD
+    EXPECT_EQ(RegistryFolderText(data, 8 * 2, 7), L"");     // REG_MULTI_SZ
+    EXPECT_EQ(RegistryFolderText(L"", 2, 1), L"");          // empty folder: not installed
+    EXPECT_EQ(RegistryFolderText(nullptr, 8, 1), L"");
+}
+
+TEST(UrlAsSingleArgument, BlanksAndQuotesAreEncoded) {
+    const struct {
+        const wchar_t* url;
+        const wchar_t* arg;
+    } cases[] = {
+        {L"http://www.orvo.example/pay.html?gid=1036&sid=3&uid=bob",
+         L"http://www.orvo.example/pay.html?gid=1036&sid=3&uid=bob"},
+        {L"http://h/a b", L"http://h/a%20b"},
+        {L"http://h/\" --new-window \"x", L"http://h/%22%20--new-window%20%22x"},
+        {L"http://h/\t\r\n", L"http://h/%09%0D%0A"},
+        {L"http://h/%20already", L"http://h/%20already"},
+        {L"http://h/中文", L"http://h/中文"},
+        {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UrlAsSingleArgument(c.url), c.arg);
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+// A small stand-in program for the identification tests, started by them:
+//   ident_helper ids <file>    writes "cpu=<0|1>:<text>", "hwid=..." and "macid=..."
+//   ident_helper wait <ms>     stays alive (as a process of some product's name)
+//   <anything else>            records its own command line, as UTF-8, to
+//                              "args.txt" next to the executable and exits, the
+//                              way a browser would be started with a URL.
+#include "net/CpuId.h"
+#include "net/MachineId.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty())
+        return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+bool WriteFileText(const std::wstring& path, const std::string& text) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f)
+        return false;
+    const bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    return fclose(f) == 0 && ok;
+}
+
+int WriteIds(const std::wstring& path) {
+    wchar_t cpu[36] = {};
+    const bool cpuOk = GetCpuIdString(cpu);
+    std::string out = "cpu=" + std::string(cpuOk ? "1:" : "0:") + Utf8(cpu) + "\n";
+    out += "hwid=" + Utf8(MakeHardwareId()) + "\n";
+    out += "macid=" + Utf8(MakeMacId()) + "\n";
+    return WriteFileText(path, out) ? 0 : 2;
+}
+
+int RecordCommandLine() {
+    wchar_t self[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring dir(self, n);
+    dir.erase(dir.find_last_of(L'\\') + 1);
+    return WriteFileText(dir + L"args.txt", Utf8(GetCommandLineW())) ? 0 : 2;
+}
+
+} // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv)
+        return 3;
+    int rc;
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"ids" && argc > 2)
+        rc = WriteIds(argv[2]);
+    else if (mode == L"wait" && argc > 2) {
+        Sleep(DWORD(_wtoi(argv[2])));
+        rc = 0;
+    } else
+        rc = RecordCommandLine();
+    LocalFree(argv);
+    return rc;
+}

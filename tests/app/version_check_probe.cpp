@@ -1,0 +1,96 @@
+// The global module with its two first windows and a message loop, driven by the
+// version-check tests as a child process (the module reads its settings once, at
+// start-up, so each case prepares them and starts a fresh process):
+//   version_check_probe RESULTS SECONDS check
+//       shows the background form and the login window, calls StartVersionCheck
+//       twice, and runs the loop;
+//   version_check_probe RESULTS SECONDS temp TYPE URL
+//       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp").
+// The loop ends when UM_EXIT_APP has closed the login window (exit code 0) or
+// after SECONDS (exit code 1). RESULTS then gets "key=value" lines in UTF-8: how it
+// ended, whether each window was still visible, the module's current version and
+// whether this process is elevated.
+#include "app/GlobalModule.h"
+#include "app/MainFlow.h"
+#include "app/Utils.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+constexpr UINT_PTR kTimeLimitTimer = 1;
+
+VOID CALLBACK OnTimeLimit(HWND, UINT, UINT_PTR, DWORD) {
+    PostQuitMessage(1);
+}
+
+bool Visible(HWND window) {
+    return window && IsWindow(window) && IsWindowVisible(window);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4)
+        return 2;
+    const std::wstring results = argv[1];
+    const int seconds = _wtoi(argv[2]);
+    const std::wstring mode = argv[3];
+
+    g_module.m_hInstance = GetModuleHandleW(nullptr);
+    wcscpy_s(g_module.m_szTitle, L"OrvoValdrenna");
+    wcscpy_s(g_module.m_szClassName, L"OrvoGantry");
+    RegisterMainWindowClass(g_module.m_hInstance);
+    g_module.m_formBack.SetBounds(RECT{100, 100, 700, 500});
+    g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
+    g_module.m_formLogin.SetBounds(RECT{150, 150, 650, 450});
+    g_module.m_formLogin.CreateWindowOnly();
+    const HWND back = g_module.m_formBack.GetHwnd();
+    const HWND login = g_module.m_formLogin.GetHwnd();
+    SetWindowPos(back, nullptr, 100, 100, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(login, nullptr, 150, 150, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(back, SW_SHOWNA);
+    ShowWindow(login, SW_SHOWNA);
+
+    if (mode == L"check") {
+        g_module.StartVersionCheck();
+        g_module.StartVersionCheck(); // a second login-page navigation
+    } else if (mode == L"temp" && argc >= 6) {
+        g_module.DownloadToTemp(argv[5], _wtoi(argv[4]), L"Probe.tmp");
+    } else {
+        return 2;
+    }
+
+    SetTimer(nullptr, kTimeLimitTimer, static_cast<UINT>(seconds) * 1000, OnTimeLimit);
+    MSG msg;
+    int exitCode = 1;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (msg.message == WM_QUIT)
+        exitCode = static_cast<int>(msg.wParam);
+
+    FILE* out = _wfopen(results.c_str(), L"wb");
+    if (out) {
+        fprintf(out, "end=%s\n", exitCode == 0 ? "exit" : "timeout");
+        fprintf(out, "loginExists=%d\n", IsWindow(login) ? 1 : 0);
+        fprintf(out, "loginVisible=%d\n", Visible(login) ? 1 : 0);
+        fprintf(out, "backVisible=%d\n", Visible(back) ? 1 : 0);
+        fprintf(out, "currentVersion=%s\n", Utf8(g_module.GetCurrentVersion()).c_str());
+        fprintf(out, "elevated=%d\n", IsProcessElevated() ? 1 : 0);
+        fclose(out);
+    }
+    return exitCode;
+}

@@ -1,0 +1,306 @@
+// The version check and self-update of the global module, end to end under Wine:
+// the probe program (the module, its two first windows and a message loop) runs
+// as a child process against the simulator's version file and upgrader. The test
+// watches the child's windows from here, finds the upgrade box by its caption,
+// reads and closes it, and checks what the child fetched, started and wrote.
+#include "child_process.h"
+#include "tests/support/SimClient.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace testing_support;
+
+namespace {
+
+const wchar_t kVersionPath[] = L"/ver/official/app.ini";
+const wchar_t kUpgraderPath[] = L"/ver/official/Orvotavro.exe";
+const wchar_t kCaption[] = L"升级提醒";
+
+std::string Narrow(const std::wstring& w) {
+    return simlog::ToUtf8(w);
+}
+
+std::wstring ClassOf(HWND h) {
+    wchar_t name[64] = L"";
+    GetClassNameW(h, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND h) {
+    wchar_t text[512] = L"";
+    GetWindowTextW(h, text, 512);
+    return text;
+}
+
+BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
+    *reinterpret_cast<std::wstring*>(lParam) += TextOf(child) + L"\n";
+    return TRUE;
+}
+
+// What the test saw of the child while it ran.
+struct Watch {
+    bool closeBox = true;
+    int boxes = 0;        // upgrade boxes seen (each one is closed)
+    std::wstring boxText; // texts of the box's controls
+    bool formsVisibleWithBox = false;
+    bool hiddenAfterBox = false; // no form visible once the box was closed
+    bool visibleAgain = false;   // a form visible again after that
+    HWND lastBox = nullptr;
+
+    static bool OnWindows(const std::vector<HWND>& visible, void* context) {
+        auto* w = static_cast<Watch*>(context);
+        HWND box = nullptr;
+        int forms = 0;
+        for (HWND h : visible) {
+            if (ClassOf(h) == L"#32770" && TextOf(h) == kCaption)
+                box = h;
+            else if (ClassOf(h) == L"OrvoGantry")
+                ++forms;
+        }
+        if (box && box != w->lastBox) {
+            ++w->boxes;
+            w->lastBox = box;
+            w->boxText.clear();
+            EnumChildWindows(box, CollectChildText, reinterpret_cast<LPARAM>(&w->boxText));
+            w->formsVisibleWithBox = forms == 2;
+            if (w->closeBox)
+                PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return false;
+        }
+        if (!box && w->boxes > 0) {
+            if (forms == 0)
+                w->hiddenAfterBox = true;
+            else if (w->hiddenAfterBox)
+                w->visibleAgain = true;
+        }
+        return false;
+    }
+};
+
+class VersionCheck : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim = SimClient::FromEnvironment();
+        ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
+        ASSERT_TRUE(sim.Reset());
+        RemoveTree(RootFolder());
+        CreateDirectoryW(RootFolder().c_str(), nullptr);
+        CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
+        const std::wstring settings = AppDataFolderPath() + L"Gantry.ini";
+        WritePrivateProfileStringW(L"Common", L"VersionCheck", sim.Url(L"update", kVersionPath).c_str(),
+                                   settings.c_str());
+        WritePrivateProfileStringW(L"Common", L"VersionDownLoad", sim.Url(L"update", kUpgraderPath).c_str(),
+                                   settings.c_str());
+    }
+    void TearDown() override {
+        sim.Reset();
+        RemoveTree(RootFolder());
+    }
+
+    static std::wstring RootFolder() {
+        std::wstring f = AppDataFolderPath();
+        f.pop_back();
+        return f.substr(0, f.find_last_of(L'\\'));
+    }
+    static std::wstring UpgradeFolder() { return AppDataFolderPath() + L"Upgrade\\"; }
+    static std::wstring LastUpgrade() {
+        wchar_t buf[256] = L"";
+        GetPrivateProfileStringW(L"version", L"lastUpgradeVer", L"<missing>", buf, 256,
+                                 (UpgradeFolder() + L"LastUpgrade.ini").c_str());
+        return buf;
+    }
+
+    void ServeVersionFile(const std::string& version, const std::string& range) {
+        ASSERT_TRUE(
+            sim.SetContent(L"update", kVersionPath,
+                           "[version]\r\ncurrentversion=" + version + "\r\nupgraderange=" + range + "\r\n"));
+    }
+    void ServeUpgrader() {
+        std::string bytes;
+        FILE* f = _wfopen((OwnFolder() + L"upgrader_recorder.exe").c_str(), L"rb");
+        ASSERT_NE(f, nullptr);
+        char buf[65536];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+            bytes.append(buf, n);
+        fclose(f);
+        ASSERT_TRUE(sim.SetContent(L"update", kUpgraderPath, bytes, L"application/octet-stream"));
+    }
+
+    // Runs the probe; its results file as key=value.
+    std::map<std::string, std::wstring> Probe(const std::wstring& args, int seconds, Watch& watch,
+                                              ChildResult& result) {
+        const std::wstring out = OwnFolder() + L"vcprobe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        DeleteFileW(out.c_str());
+        result = RunChild(OwnFolder() + L"version_check_probe.exe",
+                          L"\"" + out + L"\" " + std::to_wstring(seconds) + L" " + args,
+                          static_cast<DWORD>(seconds + 20) * 1000, &Watch::OnWindows, &watch);
+        auto values = ReadKeyValueFile(out);
+        DeleteFileW(out.c_str());
+        return values;
+    }
+
+    size_t RequestsFor(const std::wstring& path) const {
+        size_t n = 0;
+        for (const SimRequest& r : sim.Log())
+            n += r.path == path;
+        return n;
+    }
+
+    SimClient sim;
+};
+
+TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheUpgraderStartsAndTheLauncherEnds) {
+    ServeVersionFile("3.0.1.0", "1000-2000,3000");
+    ServeUpgrader();
+    // The upgrader arrives a second late, so the hidden windows can be seen.
+    ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"delay", L"ms=1000"));
+
+    Watch watch;
+    ChildResult child;
+    auto v = Probe(L"check", 30, watch, child);
+    ASSERT_TRUE(child.started);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(child.exitCode, 0u) << "UM_EXIT_APP did not close the login window";
+    EXPECT_EQ(v["end"], L"exit");
+    EXPECT_EQ(v["loginExists"], L"0");
+
+    EXPECT_EQ(watch.boxes, 1);
+    EXPECT_NE(watch.boxText.find(L"检测到最新版本[3.0.1.0]，确认更新！"), std::wstring::npos)
+        << Narrow(watch.boxText);
+    EXPECT_TRUE(watch.formsVisibleWithBox);
+    EXPECT_TRUE(watch.hiddenAfterBox);
+    EXPECT_FALSE(watch.visibleAgain);
+    EXPECT_EQ(v["backVisible"], L"0");
+    EXPECT_EQ(v["currentVersion"], L"3.0.1.0");
+
+    // Two calls of StartVersionCheck, one version file.
+    EXPECT_EQ(RequestsFor(kVersionPath), 1u);
+    EXPECT_EQ(RequestsFor(kUpgraderPath), 1u);
+    EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
+
+    // The upgrader ran, with its switches; how depends on this process's elevation.
+    const std::wstring upgrader = UpgradeFolder() + L"OrvoGantryUpgrade.exe";
+    std::map<std::string, std::wstring> started;
+    for (int i = 0; i < 100 && started.empty(); ++i, Sleep(50))
+        started = ReadKeyValueFile(upgrader + L".txt");
+    ASSERT_FALSE(started.empty()) << "the upgrader did not run";
+    const std::wstring cmdline = started["cmdline"];
+    if (v["elevated"] == L"1") {
+        EXPECT_EQ(cmdline, L" /S /KOUPGRADE");
+        EXPECT_EQ(started["useShowWindow"], L"1");
+        EXPECT_EQ(started["showWindow"], std::to_wstring(SW_HIDE));
+    } else {
+        const std::wstring tail = L" /S /KOUPGRADE";
+        ASSERT_GE(cmdline.size(), tail.size()) << Narrow(cmdline);
+        EXPECT_EQ(cmdline.substr(cmdline.size() - tail.size()), tail) << Narrow(cmdline);
+        EXPECT_NE(cmdline.find(L"OrvoGantryUpgrade.exe"), std::wstring::npos) << Narrow(cmdline);
+    }
+}
+
+TEST_F(VersionCheck, NoPromptWithoutANewerVersionOrWhenAlreadyStartedForIt) {
+    struct Row {
+        const char* name;
+        const char* version;
+        const char* range;
+        const wchar_t* lastUpgrade; // null: no LastUpgrade.ini
+    };
+    const Row rows[] = {
+        {"this very version", "3.0.0.0", "", nullptr},
+        {"already started for it", "3.0.1.0", "", L"3.0.1.0"},
+        {"not in the range", "3.0.1.0", "2000-2999", nullptr},
+        {"not a number", "next", "", nullptr},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(sim.Reset());
+        ServeVersionFile(row.version, row.range);
+        ServeUpgrader();
+        RemoveTree(UpgradeFolder().substr(0, UpgradeFolder().size() - 1));
+        if (row.lastUpgrade) {
+            CreateDirectoryW(UpgradeFolder().c_str(), nullptr);
+            WritePrivateProfileStringW(L"version", L"lastUpgradeVer", row.lastUpgrade,
+                                       (UpgradeFolder() + L"LastUpgrade.ini").c_str());
+        }
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"check", 4, watch, child);
+        ASSERT_TRUE(child.exited) << row.name;
+        EXPECT_EQ(v["end"], L"timeout") << row.name;
+        EXPECT_EQ(watch.boxes, 0) << row.name;
+        EXPECT_EQ(v["loginVisible"], L"1") << row.name;
+        EXPECT_EQ(v["backVisible"], L"1") << row.name;
+        EXPECT_EQ(RequestsFor(kVersionPath), 1u) << row.name;
+        EXPECT_EQ(RequestsFor(kUpgraderPath), 0u) << row.name;
+        EXPECT_EQ(LastUpgrade(), row.lastUpgrade ? row.lastUpgrade : L"<missing>") << row.name;
+    }
+}
+
+TEST_F(VersionCheck, AFailedVersionFileDownloadChangesNothing) {
+    ASSERT_TRUE(sim.SetFault(L"update", kVersionPath, L"status", L"code=404"));
+    Watch watch;
+    ChildResult child;
+    auto v = Probe(L"check", 4, watch, child);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(v["end"], L"timeout");
+    EXPECT_EQ(watch.boxes, 0);
+    EXPECT_EQ(v["loginVisible"], L"1");
+    EXPECT_EQ(v["currentVersion"], L"");
+    // Not tried again within the run.
+    EXPECT_EQ(RequestsFor(kVersionPath), 1u);
+}
+
+TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
+    ServeVersionFile("3.0.2.0", "");
+    // No answer for a second and a half, then the connection closes: a failure.
+    ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
+    Watch watch;
+    ChildResult child;
+    auto v = Probe(L"check", 8, watch, child);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(v["end"], L"timeout"); // the launcher goes on
+    EXPECT_EQ(watch.boxes, 1);
+    EXPECT_TRUE(watch.hiddenAfterBox);
+    EXPECT_TRUE(watch.visibleAgain);
+    EXPECT_EQ(v["loginVisible"], L"1");
+    EXPECT_EQ(v["backVisible"], L"1");
+    EXPECT_GE(RequestsFor(kUpgraderPath), 1u);
+    EXPECT_EQ(LastUpgrade(), L"<missing>");
+    EXPECT_EQ(GetFileAttributesW((UpgradeFolder() + L"OrvoGantryUpgrade.exe").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(VersionCheck, TheInstallAndUninstallReportsEndTheLauncherWhateverTheirResult) {
+    struct Row {
+        int type;
+        const wchar_t* path;
+        bool fails;
+        bool ends;
+    };
+    const Row rows[] = {
+        {3, L"/ps.gif?at=2", true, true},
+        {4, L"/ps.gif?at=6", false, true},
+        {5, L"/ps.gif?at=5", false, false}, // the activity report ends nothing
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(sim.Reset());
+        if (row.fails)
+            ASSERT_TRUE(sim.SetFault(L"beacon", L"/ps.gif", L"status", L"code=500"));
+        else
+            ASSERT_TRUE(sim.SetContent(L"beacon", L"/ps.gif", "GIF89a"));
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"temp " + std::to_wstring(row.type) + L" " + sim.Url(L"beacon", row.path), 5, watch,
+                       child);
+        ASSERT_TRUE(child.exited) << row.type;
+        EXPECT_EQ(v["end"], row.ends ? L"exit" : L"timeout") << row.type;
+        EXPECT_EQ(child.exitCode, row.ends ? 0u : 1u) << row.type;
+        EXPECT_EQ(RequestsFor(row.path), 1u) << row.type;
+    }
+}
+
+} // namespace

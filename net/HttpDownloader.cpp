@@ -162,6 +162,8 @@ void CHttpDownloader::StopAll() {
         worker->m_hWakeEvent.Reset();
         worker.reset();
     }
+    // Only now, with every worker gone: a callback still running on one of them may
+    // submit a task, and Start must then not create workers behind this loop's back.
     m_bStarted.store(false);
 }
 

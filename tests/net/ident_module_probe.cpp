@@ -47,15 +47,19 @@ private:
 };
 
 // The reports save their answer in the temp folder; a failed one deletes it. Waits
-// for the file of a finished report (bounded), true when it came.
-bool WaitForReport(const std::wstring& file) {
+// (bounded) for the file of a finished report under either name: 1 for the first
+// name, 2 for the second, 0 when none came.
+int WaitForReport(const std::wstring& file, const std::wstring& other = std::wstring()) {
     const std::wstring path = GetTempFolder() + file;
+    const std::wstring otherPath = other.empty() ? std::wstring() : GetTempFolder() + other;
     for (int i = 0; i < 200; ++i) {
         if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
+            return 1;
+        if (!otherPath.empty() && GetFileAttributesW(otherPath.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return 2;
         Sleep(50);
     }
-    return false;
+    return 0;
 }
 
 void DeleteReport(const std::wstring& file) {
@@ -112,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
         DeleteReport(L"ActiveStat.tmp");
         g_module.m_installRecord.SendActiveBeacon();
         g_module.m_installRecord.SendActiveBeacon();
-        out.Put("reported", WaitForReport(L"ActiveStat.tmp"));
+        out.Put("reported", WaitForReport(L"ActiveStat.tmp") == 1);
         PutRecord(out);
     } else if (command == L"open" && argc > 3) {
         DeleteReport(L"OrvoBrowser.tmp");
@@ -123,9 +127,9 @@ int wmain(int argc, wchar_t** argv) {
         out.Put("platformBrowserPath", g_module.GetPlatformBrowserPath());
         g_module.OpenUrlInBrowser(argv[3]);
         out.Put("lastOpenedUrl", g_module.GetLastOpenedUrl());
-        const bool platform = WaitForReport(L"OrvoBrowser.tmp");
-        out.Put("platformReport", platform);
-        out.Put("otherReport", !platform && WaitForReport(L"ElseBrowser.tmp"));
+        const int report = WaitForReport(L"OrvoBrowser.tmp", L"ElseBrowser.tmp");
+        out.Put("platformReport", report == 1);
+        out.Put("otherReport", report == 2);
         out.Put("refererPendingAfter", g_module.Shared().IsRefererPending());
         out.Put("macId", g_module.m_installRecord.GetMacId());
         out.Put("iexploreStarted", EndOwnBrowserChildren());

@@ -20,8 +20,7 @@ if [ -z "${DISPLAY:-}" ]; then
     for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$tmp/display")"
 fi
-"$GANTRY_WINE" wineboot -i >/dev/null 2>&1
-"$GANTRY_WINESERVER" -p >/dev/null 2>&1 || true # keep the server up between runs
+gantry_wine_ready # also keeps the server up between runs
 
 launcher=$build/app/OrvoGantry.exe
 minimal=$build/bench/startup/bench_minimal_window.exe

@@ -127,6 +127,10 @@ void CFormLogin::ShowLoginState(bool error) {
     SetWindowPos(window, InsertAfter(), (work.right - client.right) / 2, (work.bottom - client.bottom) / 2, 0,
                  0, flags);
     ShowWindow(window, SW_SHOWNORMAL);
+    // The placement above repaints nothing; a window system that drops the content
+    // of a hidden window (Wine does) would show it blank until something else
+    // repaints it, so repaint it once now.
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam) {

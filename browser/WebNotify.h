@@ -45,10 +45,12 @@ protected:
 template <typename T, typename Fn>
 class CCWebNotifyEventHandler : public CEventHandler<T, Fn, ICWebNotifyEventHandler> {
 public:
-    using CEventHandler<T, Fn, ICWebNotifyEventHandler>::CEventHandler;
+    CCWebNotifyEventHandler(T* object, Fn fn) : CEventHandler<T, Fn, ICWebNotifyEventHandler>(object, fn) {}
 
     void Notify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam) override {
-        (this->m_pObject->*this->m_pfn)(kind, wParam, lParam);
+        T* object = this->m_pObject;
+        Fn fn = this->m_pfn;
+        (object->*fn)(kind, wParam, lParam);
     }
 };
 

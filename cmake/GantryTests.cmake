@@ -65,8 +65,30 @@ function(_gantry_sim_properties test sim sim_args)
     set_property(TEST ${test} APPEND PROPERTY LABELS sim)
     if("dev" IN_LIST sim_args)
         set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK sim-dev-ports)
+    elseif(GANTRY_SIM_BUILD_PORTS AND "${sim_args}" STREQUAL "${GANTRY_SIM_BUILD_PORTS}")
+        set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK sim-build-ports)
     endif()
 endfunction()
+# GANTRY_SIM_BUILD_PORTS: SIM_ARGS that put the simulator on the ports this build's
+# launcher was configured for (when all six hosts are 127.0.0.1:port), for tests that
+# run the launcher itself against it; such tests take the lock "sim-build-ports".
+set(GANTRY_SIM_BUILD_PORTS "")
+set(_sim_ports "")
+foreach(pair web:PLATFORM_WEB_HOST login:PLATFORM_LOGIN_HOST game:PLATFORM_GAME_HOST update:UPDATE_HOST
+             beacon:BEACON_HOST union:UNION_STATS_HOST)
+    string(REPLACE ":" ";" pair "${pair}")
+    list(GET pair 0 sim_host)
+    list(GET pair 1 variable)
+    if("${${variable}}" MATCHES "^127\\.0\\.0\\.1:([0-9]+)$")
+        list(APPEND _sim_ports "${sim_host}=${CMAKE_MATCH_1}")
+    endif()
+endforeach()
+list(LENGTH _sim_ports _sim_count)
+if(_sim_count EQUAL 6)
+    list(JOIN _sim_ports "," _sim_ports)
+    set(GANTRY_SIM_BUILD_PORTS --ports ${_sim_ports})
+endif()
+
 # --- end of the simulator block ------------------------------------------------------
 
 # gantry_native_test(<name> SOURCES <files...> [LIBS <libs...>] [SIM [SIM_ARGS <args...>]])

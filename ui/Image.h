@@ -11,6 +11,10 @@
 
 #include <objidl.h>
 
+#include <cstdint>
+
+struct PngInfo;
+
 class CImage {
 public:
     CImage();
@@ -57,6 +61,13 @@ public:
 
 private:
     void ReadAttributes(const DIBSECTION& ds);
+    void TakeOver(CImage& decoded);
+    uint8_t* RowOf(int y) const;
+    // Decoding steps; `bitmap` is the GDI+ bitmap being read.
+    static HRESULT DecodeColour(void* bitmap, UINT width, UINT height, bool alpha, CImage& out);
+    static HRESULT DecodeIndexed(void* bitmap, UINT width, UINT height, unsigned format, CImage& out);
+    static HRESULT DecodePaletteFromColour(void* bitmap, UINT width, UINT height, const PngInfo& png,
+                                           CImage& out);
 
     HBITMAP bitmap_ = nullptr;
     bool owned_ = false;

@@ -28,7 +28,9 @@ SliceLayout ComputeSliceLayout(const Edges& bounds, int W, int H, const Edges& i
 
     const int L = bounds.left, T = bounds.top, R = bounds.right, B = bounds.bottom;
     const int l = in.left, t = in.top, r = in.right, b = in.bottom;
-    const int h = l + r, v = t + b; // only used where they were checked above
+    // Summed only where the check above proved the sum small.
+    const int h = out.horizontal ? l + r : 0;
+    const int v = out.vertical ? t + b : 0;
 
     auto add = [&out](Box dest, Box src) { out.pieces[out.count++] = SlicePiece{dest, src}; };
     if (out.horizontal && out.vertical) {

@@ -134,7 +134,7 @@ struct ErrorStateWatch {
 };
 
 TEST_F(LauncherStart, AnUnreachableLoginPageShowsTheNetworkErrorState) {
-    // This build's platform host does not resolve here, so the page fails: the
+    // Nothing answers on this build's platform web host, so the page fails: the
     // login window comes on screen, centred, with its retry label, and the
     // failing URL is recorded.
     ErrorStateWatch watch;

@@ -25,7 +25,7 @@ TEST(TextFit, LabelTriesEllipsisThenOneMoreCharacterEachTime) {
     // ...; the first whose right + 16 passes 100 is "abcdef..." (90 + 16).
     const std::wstring shown = ShortenLabelText(L"abcdefghijklmnop", 100, FixedWidth{0, 10, &seen});
     EXPECT_EQ(shown, L"abcdef...");
-    const std::vector<std::wstring> expected = {L"...",     L"a...",     L"ab...",     L"abc...",
+    const std::vector<std::wstring> expected = {L"...",     L"a...",     L"ab...",    L"abc...",
                                                 L"abcd...", L"abcde...", L"abcdef..."};
     EXPECT_EQ(seen, expected);
 }

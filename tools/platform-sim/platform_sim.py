@@ -42,7 +42,8 @@ Path rule for content and faults: a registered path without "?" matches every
 request whose path (the target before "?") is exactly that path, whatever the
 query; a registered path with "?" matches every request whose whole target starts
 with it. Entries with "?" are tried first, the longest first. Parameters of control
-requests are percent-decoded ("+" is a space, so send a plus sign as %2B).
+requests are percent-decoded to bytes ("+" is a space, so send a plus sign as %2B)
+and compared with the raw bytes of request targets.
 """
 import argparse
 import base64

@@ -1,0 +1,88 @@
+// Shared pieces of the browser tests under Wine: the OLE apartment, a parent
+// window, bounded message pumping and a recorder of web notifications.
+#pragma once
+
+#include "browser/BrowserView.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace browsertest {
+
+// A top-level window to parent views (hidden; destroyed by the owner).
+HWND MakeParentWindow(int width = 800, int height = 600);
+
+// Dispatches the thread's messages for up to ms milliseconds.
+void Pump(DWORD ms);
+// Dispatches messages until done() is true or timeoutMs pass; done()'s last value.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// A local TCP port that nothing listens on (bound once, then closed).
+int UnusedPort();
+
+struct Notification {
+    unsigned int kind;
+    WebNotifyWParam wParam;
+    WebNotifyLParam lParam;
+    std::wstring url; // the view's GetUrl() during the call
+};
+
+// Subscribes to a view and records what arrives; onNotify runs inside the call.
+class Recorder {
+public:
+    explicit Recorder(CBrowserView& view);
+    void OnWebNotify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam);
+
+    std::vector<Notification> events;
+    std::function<void(const Notification&)> onNotify;
+
+    size_t Count(unsigned int kind) const;
+    std::vector<unsigned int> Kinds() const;
+
+private:
+    CBrowserView& m_view;
+};
+
+// Builds DISPPARAMS for an event as the control passes them: arguments given in
+// declared order and stored reversed. The VARIANTs are kept alive by this object.
+class EventArgs {
+public:
+    // Declared order; each VARIANT is copied as it is (no ownership taken).
+    explicit EventArgs(std::vector<VARIANT> declared);
+    DISPPARAMS* Params() { return &m_params; }
+
+private:
+    std::vector<VARIANT> m_reversed;
+    DISPPARAMS m_params = {};
+};
+
+VARIANT ByRefVariant(VARIANT* inner);
+VARIANT ByRefBool(VARIANT_BOOL* value);
+VARIANT Bstr(BSTR value);
+VARIANT Dispatch(IDispatch* value);
+VARIANT I4(LONG value);
+
+// Owned BSTRs for event arguments.
+class Strings {
+public:
+    ~Strings();
+    BSTR Make(const std::wstring& text);
+
+private:
+    std::vector<BSTR> m_strings;
+};
+
+// Raises BeforeNavigate2 on the view's sink as the control does; returns Cancel.
+VARIANT_BOOL RaiseBeforeNavigate(CBrowserView& view, const std::wstring& url, IDispatch* frame = nullptr);
+void RaiseNavigateComplete(CBrowserView& view, const std::wstring& url, IDispatch* frame);
+void RaiseDocumentComplete(CBrowserView& view, const std::wstring& url, IDispatch* frame);
+VARIANT_BOOL RaiseNavigateError(CBrowserView& view, const std::wstring& url, LONG status);
+VARIANT_BOOL RaiseNewWindow3(CBrowserView& view, const std::wstring& url);
+VARIANT_BOOL RaiseNewWindow2(CBrowserView& view);
+void RaiseTitleChange(CBrowserView& view, const std::wstring& title);
+
+} // namespace browsertest

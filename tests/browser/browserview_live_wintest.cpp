@@ -1,0 +1,383 @@
+// The browser view with the real WebBrowser control under Wine (which has no HTML
+// engine: it raises BeforeNavigate2 and NavigateError for every navigation, and the
+// first navigation of a control runs inside Navigate2).
+#include "tests/browser/BrowserTestSupport.h"
+
+#include "browser/AxHostWindow.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstdio>
+
+#include <string>
+
+using namespace browsertest;
+
+namespace {
+
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent = MakeParentWindow();
+        ASSERT_TRUE(parent);
+        RECT rc = {308, 170, 910, 547};
+        hwnd = view.Create(parent, rc);
+        ASSERT_TRUE(hwnd);
+        view.m_bBlockNewWindow = true;
+        port = UnusedPort();
+        ASSERT_NE(port, 0);
+    }
+    void TearDown() override {
+        if (parent)
+            DestroyWindow(parent);
+    }
+    std::wstring Url(const std::wstring& path) { return L"http://127.0.0.1:" + std::to_wstring(port) + path; }
+    bool WaitForErrors(size_t n) {
+        return PumpUntil([&] { return recorder.Count(WN_NAVIGATE_ERROR) >= n; }, 15000);
+    }
+
+    HWND parent = nullptr;
+    HWND hwnd = nullptr;
+    CBrowserView view;
+    Recorder recorder{view};
+    int port = 0;
+};
+
+ULONG RefCount(IUnknown* p) {
+    p->AddRef();
+    return p->Release();
+}
+
+TEST_F(ViewTest, CreateMakesAChildWindowWithTheControlAdvisedAndDropTargetOff) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    EXPECT_STREQ(cls, CBrowserView::kClassName);
+    EXPECT_EQ(GetParent(hwnd), parent);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_TRUE(style & WS_VISIBLE);
+    EXPECT_TRUE(style & WS_CLIPCHILDREN);
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.right - rc.left, 602);
+    EXPECT_EQ(rc.bottom - rc.top, 377);
+
+    auto browser = view.GetBrowser();
+    ASSERT_TRUE(browser);
+    VARIANT_BOOL drop = VARIANT_TRUE;
+    ASSERT_EQ(browser->get_RegisterAsDropTarget(&drop), S_OK);
+    EXPECT_EQ(drop, VARIANT_FALSE);
+    EXPECT_TRUE(view.IsSinkAdvised());
+    EXPECT_TRUE(view.GetHost());
+    // Held by the control (sink) and by the host (handler).
+    EXPECT_GE(RefCount(view.GetEventSink()), 2u);
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+TEST_F(ViewTest, DestroyingTheParentUnadvisesAndReleasesEveryReference) {
+    ASSERT_TRUE(view.IsSinkAdvised());
+    DestroyWindow(parent);
+    parent = nullptr;
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(view.GetHwnd(), nullptr);
+    EXPECT_FALSE(view.IsSinkAdvised());
+    EXPECT_EQ(RefCount(view.GetEventSink()), 0u);
+    EXPECT_FALSE(view.GetBrowser());
+    EXPECT_FALSE(view.Navigate(L"http://127.0.0.1/"));
+}
+
+TEST_F(ViewTest, SecondCreateOnTheSameViewFails) {
+    RECT rc = {0, 0, 100, 100};
+    EXPECT_EQ(view.Create(parent, rc), nullptr);
+    EXPECT_EQ(view.GetHwnd(), hwnd);
+    EXPECT_TRUE(view.IsSinkAdvised());
+}
+
+TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
+    const std::wstring url = Url(L"/login.html");
+    ASSERT_TRUE(view.Navigate(url));
+    EXPECT_TRUE(view.m_bWaitFirstComplete);
+    ASSERT_TRUE(WaitForErrors(1));
+    ASSERT_GE(recorder.events.size(), 2u);
+    EXPECT_EQ(recorder.events[0].kind, WN_BEFORE_NAVIGATE);
+    EXPECT_EQ(recorder.events[0].url, url);
+    EXPECT_EQ(recorder.events[0].lParam, reinterpret_cast<WebNotifyLParam>(&view));
+    EXPECT_EQ(recorder.events[0].wParam, 0u);
+    EXPECT_EQ(recorder.events.back().kind, WN_NAVIGATE_ERROR);
+    EXPECT_EQ(view.GetUrl(), url);
+    EXPECT_EQ(recorder.Count(WN_NAVIGATE_COMPLETE), 0u);
+}
+
+// Events arrive in order: had the cancelled navigation gone ahead, its error
+// would come before the second navigation's.
+TEST_F(ViewTest, CancelFromTheHandlerStopsTheNavigation) {
+    const std::wstring cancelled = Url(L"/cancel-me"), allowed = Url(L"/allowed");
+    recorder.onNotify = [&](const Notification& n) {
+        if (n.kind == WN_BEFORE_NAVIGATE && n.url == cancelled)
+            view.m_bCancelNavigate = true;
+    };
+    ASSERT_TRUE(view.Navigate(cancelled));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(WN_BEFORE_NAVIGATE) == 1; }, 15000));
+    ASSERT_TRUE(view.Navigate(allowed));
+    ASSERT_TRUE(WaitForErrors(1));
+    std::vector<std::wstring> beforeUrls;
+    for (const auto& n : recorder.events)
+        if (n.kind == WN_BEFORE_NAVIGATE)
+            beforeUrls.push_back(n.url);
+    EXPECT_EQ(beforeUrls, (std::vector<std::wstring>{cancelled, allowed}));
+    EXPECT_EQ(recorder.Count(WN_NAVIGATE_ERROR), 1u);
+    EXPECT_EQ(recorder.events.back().url, allowed);
+}
+
+TEST_F(ViewTest, ExeUrlsAreCancelledAsNewWindowsButUpperCaseExeIsNot) {
+    const std::wstring setup = Url(L"/dl/setup.exe"), query = Url(L"/get?file=a.exe"), upper = Url(L"/a.EXE");
+    ASSERT_TRUE(view.Navigate(setup));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));
+    ASSERT_TRUE(view.Navigate(query));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 2; }, 15000));
+    ASSERT_TRUE(view.Navigate(upper));
+    ASSERT_TRUE(WaitForErrors(1));
+    ASSERT_GE(recorder.events.size(), 4u);
+    EXPECT_EQ(recorder.events[0].kind, WN_NEW_WINDOW);
+    EXPECT_EQ(recorder.events[0].url, setup);
+    EXPECT_EQ(recorder.events[1].kind, WN_NEW_WINDOW);
+    EXPECT_EQ(recorder.events[1].url, query);
+    EXPECT_EQ(recorder.events[2].kind, WN_BEFORE_NAVIGATE);
+    EXPECT_EQ(recorder.events[2].url, upper);
+    EXPECT_EQ(recorder.events[3].kind, WN_NAVIGATE_ERROR);
+    EXPECT_EQ(recorder.events[3].url, upper);
+    EXPECT_EQ(recorder.Count(WN_NAVIGATE_ERROR), 1u);
+}
+
+// NewWindow3 is never raised by this control: raise it through the sink; the
+// navigation it starts is the control's own.
+TEST_F(ViewTest, BlockedNewWindowComesBackAsNewWindowNotification) {
+    const std::wstring popup = Url(L"/popup.html"), after = Url(L"/after");
+    EXPECT_EQ(RaiseNewWindow3(view, popup), VARIANT_TRUE);
+    EXPECT_TRUE(view.m_bNewWindowPending);
+    ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));
+    EXPECT_EQ(recorder.events[0].kind, WN_NEW_WINDOW);
+    EXPECT_EQ(recorder.events[0].url, popup);
+    EXPECT_FALSE(view.m_bNewWindowPending);
+    ASSERT_TRUE(view.Navigate(after));
+    ASSERT_TRUE(WaitForErrors(1));
+    EXPECT_EQ(recorder.events.back().url, after); // the popup never loaded
+    EXPECT_EQ(recorder.Count(WN_NEW_WINDOW), 1u);
+}
+
+TEST_F(ViewTest, NewWindowIsLetThroughWhenNotBlocked) {
+    view.m_bBlockNewWindow = false;
+    EXPECT_EQ(RaiseNewWindow2(view), VARIANT_FALSE);
+    view.m_bBlockNewWindow = true;
+    EXPECT_EQ(RaiseNewWindow2(view), VARIANT_TRUE);
+}
+
+TEST_F(ViewTest, PostBodyOfOneMebibyteAndEmptyBodyNavigate) {
+    std::string big(1 << 20, 'x');
+    big[0] = 'a';
+    big.back() = 'z';
+    EXPECT_TRUE(view.Navigate(Url(L"/post"), big));
+    ASSERT_TRUE(WaitForErrors(1));
+    EXPECT_TRUE(view.Navigate(Url(L"/get"), std::vector<uint8_t>()));
+    ASSERT_TRUE(WaitForErrors(2));
+    EXPECT_EQ(recorder.events.back().url, Url(L"/get"));
+}
+
+TEST_F(ViewTest, VeryLongUrlIsNavigatedAndReportedWhole) {
+    const std::wstring url = Url(L"/long?q=") + std::wstring(8500, L'a');
+    EXPECT_TRUE(view.Navigate(url));
+    ASSERT_TRUE(WaitForErrors(1));
+    EXPECT_EQ(recorder.events[0].kind, WN_BEFORE_NAVIGATE);
+    EXPECT_EQ(recorder.events[0].url, url);
+}
+
+TEST_F(ViewTest, OddUrlsDoNotCrash) {
+    std::wstring withNul = Url(L"/a");
+    withNul.push_back(L'\0');
+    withNul += L"b";
+    std::wstring loneSurrogate = Url(L"/x");
+    loneSurrogate.push_back(static_cast<wchar_t>(0xD800));
+    for (const std::wstring& url : {withNul, loneSurrogate, std::wstring()}) {
+        view.Navigate(url);
+        Pump(300);
+    }
+    // The view still works afterwards.
+    recorder.events.clear();
+    ASSERT_TRUE(view.Navigate(Url(L"/still-alive")));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (const auto& n : recorder.events)
+                if (n.kind == WN_NAVIGATE_ERROR && n.url == Url(L"/still-alive"))
+                    return true;
+            return false;
+        },
+        15000));
+}
+
+// Wine's control answers S_FALSE for every key, so nothing is consumed; what is
+// checked is which messages reach the host's WM_FORWARDMSG.
+WNDPROC g_viewProc = nullptr;
+std::vector<UINT> g_forwarded;
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_FORWARDMSG && lParam)
+        g_forwarded.push_back(reinterpret_cast<MSG*>(lParam)->message);
+    return CallWindowProcW(g_viewProc, hwnd, msg, wParam, lParam);
+}
+
+TEST_F(ViewTest, PreTranslateForwardsInputOfTheViewAndItsDescendantsOnly) {
+    g_forwarded.clear();
+    g_viewProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
+    HWND inner = GetWindow(hwnd, GW_CHILD); // the control's own window
+    ASSERT_TRUE(inner);
+
+    struct Case {
+        HWND target;
+        UINT message;
+        bool forwarded;
+    } cases[] = {
+        {hwnd, WM_KEYDOWN, true},   {inner, WM_KEYDOWN, true},     {hwnd, 0x0109, true},
+        {hwnd, WM_MOUSEMOVE, true}, {inner, WM_LBUTTONDOWN, true}, {hwnd, 0x020E, true},
+        {hwnd, 0x00FF, false},      {hwnd, 0x010A, false},         {hwnd, 0x01FF, false},
+        {hwnd, 0x020F, false},      {parent, WM_KEYDOWN, false},   {nullptr, WM_KEYDOWN, false},
+        {hwnd, WM_PAINT, false},
+    };
+    for (const Case& c : cases) {
+        g_forwarded.clear();
+        MSG msg = {c.target, c.message, 'A', 0, 0, {0, 0}};
+        EXPECT_EQ(view.PreTranslateMessage(&msg), FALSE);
+        EXPECT_EQ(g_forwarded.size(), c.forwarded ? 1u : 0u) << "message 0x" << std::hex << c.message;
+    }
+    EXPECT_EQ(view.PreTranslateMessage(nullptr), FALSE);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewProc));
+}
+
+// The control has no document here: the document steps must end silently.
+TEST_F(ViewTest, DocumentStepsWithoutADocumentEndSilently) {
+    auto browser = view.GetBrowser();
+    ASSERT_TRUE(browser);
+    ComPtr<IDispatch> document;
+    browser->get_Document(document.Put());
+    EXPECT_FALSE(document); // what makes these steps unreachable here
+    ComPtr<IDispatch> frame = browser.As<IDispatch>(IID_IDispatch);
+    view.Navigate(L"about:blank");
+    RaiseNavigateComplete(view, L"http://127.0.0.1/page", frame.Get());
+    RaiseDocumentComplete(view, L"http://127.0.0.1/page", frame.Get());
+    view.FocusDocument();
+    SendMessageW(hwnd, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(recorder.Kinds(), (std::vector<unsigned int>{WN_NAVIGATE_COMPLETE, WN_DOCUMENT_COMPLETE}));
+}
+
+TEST_F(ViewTest, RefreshAndSilentDoNotDisturbTheView) {
+    view.Refresh();
+    ASSERT_TRUE(view.Navigate(Url(L"/x")));
+    VARIANT_BOOL silent = VARIANT_FALSE;
+    ASSERT_EQ(view.GetBrowser()->get_Silent(&silent), S_OK);
+    EXPECT_EQ(silent, VARIANT_TRUE);
+    ASSERT_TRUE(WaitForErrors(1));
+}
+
+} // namespace
+
+namespace {
+
+struct Usage {
+    DWORD handles = 0, user = 0, gdi = 0, windows = 0;
+    SIZE_T privateBytes = 0;
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count) {
+    ++*reinterpret_cast<DWORD*>(count);
+    EnumChildWindows(hwnd, CountWindow, count);
+    return TRUE;
+}
+
+Usage Measure() {
+    Usage u;
+    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+    u.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    u.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&u.windows));
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof pmc;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                             sizeof pmc))
+        u.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+    return u;
+}
+
+// One view's whole life; true when every reference came back.
+bool OneLife(HWND parent) {
+    CBrowserView view;
+    RECT rc = {0, 0, 300, 200};
+    if (!view.Create(parent, rc))
+        return false;
+    IUnknown* control =
+        reinterpret_cast<IUnknown*>(SendMessageW(view.GetHwnd(), AxGetControlMessage(), 0, 0));
+    if (!control)
+        return false;
+    control->AddRef();
+    view.Navigate(L"about:blank");
+    Pump(5);
+    DestroyWindow(view.GetHwnd());
+    const bool unadvised = !view.IsSinkAdvised() && RefCount(view.GetEventSink()) == 0;
+    return unadvised && control->Release() == 0;
+}
+
+TEST(ViewLifetime, FiftyViewsComeAndGoWithoutLeaks) {
+    HWND parent = MakeParentWindow();
+    ASSERT_TRUE(parent);
+    for (int i = 0; i < 5; ++i) // warm-up: the first views load the browser's libraries
+        ASSERT_TRUE(OneLife(parent));
+    Pump(100);
+    const long hosts = CAxHostWindow::LiveObjects();
+    const Usage before = Measure();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(OneLife(parent)) << "cycle " << i;
+    Pump(100);
+    const Usage after = Measure();
+    EXPECT_EQ(CAxHostWindow::LiveObjects(), hosts);
+    EXPECT_EQ(hosts, 0);
+    const long long grownKiB =
+        (static_cast<long long>(after.privateBytes) - static_cast<long long>(before.privateBytes)) / 1024;
+    std::printf("50 views: windows %lu -> %lu, handles %lu -> %lu, USER %lu -> %lu, GDI %lu -> %lu, "
+                "private %+lld KiB\n",
+                before.windows, after.windows, before.handles, after.handles, before.user, after.user,
+                before.gdi, after.gdi, grownKiB);
+    // A leak of one window, handle or GDI object per view would show as 50.
+    EXPECT_GT(before.windows, 0u);
+    EXPECT_LE(after.windows, before.windows);
+    EXPECT_LE(grownKiB, 4096);
+    // Wine reports 0 for these counters; Windows does not.
+    if (before.handles > 0) {
+        EXPECT_LE(after.handles, before.handles + 10);
+    }
+    if (before.user > 0) {
+        EXPECT_LE(after.user, before.user + 10);
+    }
+    if (before.gdi > 0) {
+        EXPECT_LE(after.gdi, before.gdi + 10);
+    }
+    if (before.handles == 0 || before.gdi == 0)
+        std::printf("handle and GDI counts are not reported on this system\n");
+    DestroyWindow(parent);
+}
+
+TEST(ViewLifetime, ViewDestroyedWithoutItsParentTakesItsWindowAlong) {
+    HWND parent = MakeParentWindow();
+    HWND hwnd;
+    {
+        CBrowserView view;
+        RECT rc = {0, 0, 100, 100};
+        hwnd = view.Create(parent, rc);
+        ASSERT_TRUE(hwnd);
+    }
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_TRUE(IsWindow(parent));
+    DestroyWindow(parent);
+}
+
+} // namespace

@@ -1,0 +1,126 @@
+// The browser view's rules, without a browser: which navigations are skipped,
+// reported or cancelled, which completions count, and the host flags.
+#include "browser/BrowserViewState.h"
+#include "browser/WebNotify.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct BeforeCase {
+    const wchar_t* url;
+    bool pending;
+    bool notify;
+    unsigned int kind;
+    bool cancel;
+};
+
+TEST(BrowserViewState, BeforeNavigateDecisions) {
+    const BeforeCase cases[] = {
+        {L"http://host/page", false, true, WN_BEFORE_NAVIGATE, false},
+        {L"JavaScript:void(0)", false, true, WN_BEFORE_NAVIGATE, false}, // the prefix is case-sensitive
+        {L"javascript:void(0)", false, false, 0, false},
+        {L"javascript", false, false, 0, false},
+        {L"about:blank", false, false, 0, false},
+        {L"about:blank#top", false, false, 0, false},
+        {L"About:blank", false, true, WN_BEFORE_NAVIGATE, false},
+        {L"http://host/?u=javascript", false, true, WN_BEFORE_NAVIGATE, false}, // only at index 0
+        {L"http://host/dl/setup.exe", false, true, WN_NEW_WINDOW, true},
+        {L"http://host/get?file=a.exe", false, true, WN_NEW_WINDOW, true},
+        {L"http://host/a.EXE", false, true, WN_BEFORE_NAVIGATE, false},
+        {L"http://host/a.exe.html", false, true, WN_NEW_WINDOW, true}, // ".exe" anywhere
+        {L"http://host/popup", true, true, WN_NEW_WINDOW, true},
+        {L"javascript:x", true, false, 0, false}, // skipped: the pending flag waits
+        {L"", false, true, WN_BEFORE_NAVIGATE, false},
+    };
+    for (const BeforeCase& c : cases) {
+        CBrowserViewState state;
+        state.m_strUrl = L"previous";
+        state.m_bNewWindowPending = c.pending;
+        state.m_bCancelNavigate = true; // left over from an earlier navigation
+        const auto step = state.OnBeforeNavigate(c.url);
+        SCOPED_TRACE(std::wstring(c.url).c_str());
+        EXPECT_EQ(step.notify, c.notify);
+        if (c.notify) {
+            EXPECT_EQ(step.kind, c.kind);
+            EXPECT_EQ(state.m_strUrl, c.url);
+            EXPECT_FALSE(state.m_bNewWindowPending);
+        } else {
+            EXPECT_EQ(state.m_strUrl, L"previous");
+            EXPECT_EQ(state.m_bNewWindowPending, c.pending);
+        }
+        EXPECT_EQ(state.m_bCancelNavigate, c.cancel);
+    }
+}
+
+TEST(BrowserViewState, UrlWithEmbeddedNulIsMatchedWhole) {
+    CBrowserViewState state;
+    std::wstring url(L"http://host/a\0b.exe", 19);
+    EXPECT_EQ(state.OnBeforeNavigate(url).kind, WN_NEW_WINDOW);
+    EXPECT_EQ(state.m_strUrl, url);
+}
+
+TEST(BrowserViewState, FirstRealCompletionAfterNavigateCounts) {
+    int top = 0, frame = 0, other = 0;
+    CBrowserViewState state;
+    EXPECT_FALSE(state.OnNavigateComplete(&top, L"http://host/")); // no Navigate yet
+    state.OnNavigate(L"about:blank");
+    EXPECT_TRUE(state.m_bWaitFirstComplete);
+    EXPECT_EQ(state.m_strUrl, L"about:blank");
+    EXPECT_FALSE(state.OnNavigateComplete(&top, L"about:blank"));
+    EXPECT_TRUE(state.m_bWaitFirstComplete);
+    EXPECT_TRUE(state.OnNavigateComplete(&top, L"about:blank#x")); // not exactly about:blank
+    EXPECT_FALSE(state.m_bWaitFirstComplete);
+    EXPECT_EQ(state.m_pTopDispatch, &top);
+    EXPECT_FALSE(state.OnNavigateComplete(&frame, L"http://host/frame"));
+    EXPECT_EQ(state.m_pTopDispatch, &top);
+
+    EXPECT_TRUE(state.OnDocumentComplete(&top));
+    EXPECT_FALSE(state.OnDocumentComplete(&frame));
+    EXPECT_FALSE(state.OnDocumentComplete(nullptr));
+    EXPECT_TRUE(state.OnDocumentComplete(&top)); // later top-level documents too
+
+    state.OnNavigate(L"http://host/next");
+    EXPECT_EQ(state.m_pTopDispatch, nullptr);
+    EXPECT_FALSE(state.OnDocumentComplete(&top)); // until the next first completion
+    EXPECT_FALSE(state.OnDocumentComplete(nullptr));
+    EXPECT_TRUE(state.OnNavigateComplete(&other, L"http://host/next"));
+    EXPECT_TRUE(state.OnDocumentComplete(&other));
+    EXPECT_FALSE(state.OnDocumentComplete(&top));
+}
+
+TEST(BrowserViewState, NavigateErrorsExceptAbortAreReported) {
+    EXPECT_FALSE(CBrowserViewState::ReportsNavigateError(static_cast<int32_t>(0x80004004u)));
+    EXPECT_TRUE(CBrowserViewState::ReportsNavigateError(static_cast<int32_t>(0x800C0008u)));
+    EXPECT_TRUE(CBrowserViewState::ReportsNavigateError(static_cast<int32_t>(0x800C0010u)));
+    EXPECT_TRUE(CBrowserViewState::ReportsNavigateError(404));
+    EXPECT_TRUE(CBrowserViewState::ReportsNavigateError(0));
+}
+
+TEST(BrowserViewState, HostInfoFlags) {
+    EXPECT_EQ(CBrowserViewState::HostInfoFlags(0, true), 0x0020000Eu);
+    EXPECT_EQ(CBrowserViewState::HostInfoFlags(0, false), 0x00200006u);
+    EXPECT_EQ(CBrowserViewState::HostInfoFlags(0x00040000u, false), 0x00240006u); // existing flags kept
+}
+
+TEST(BrowserViewState, InputMessageRanges) {
+    const struct {
+        unsigned int message;
+        bool input;
+    } cases[] = {{0x00FF, false}, {0x0100, true},  {0x0105, true},  {0x0109, true},
+                 {0x010A, false}, {0x01FF, false}, {0x0200, true},  {0x0207, true},
+                 {0x020E, true},  {0x020F, false}, {0x000F, false}, {0x037F, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CBrowserViewState::IsBrowserInputMessage(c.message), c.input) << std::hex << c.message;
+}
+
+TEST(BrowserViewState, NewWindowIsCancelledOnlyWhenBlocked) {
+    CBrowserViewState state;
+    EXPECT_FALSE(state.CancelNewWindow());
+    state.m_bBlockNewWindow = true;
+    EXPECT_TRUE(state.CancelNewWindow());
+}
+
+} // namespace

@@ -1,0 +1,355 @@
+// Decoding, resource loading, premultiplication and the blit primitives, drawn into
+// real DIB sections and read back.
+#include "tests/ui/ui_test_ids.h"
+#include "tests/ui/win_test_util.h"
+#include "ui/Blit.h"
+#include "ui/PngResource.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+HINSTANCE Self() {
+    return GetModuleHandleW(nullptr);
+}
+
+std::vector<uint8_t> B(std::initializer_list<int> v) {
+    return std::vector<uint8_t>(v.begin(), v.end());
+}
+
+TEST(ImageDecode, RgbaGives32BitsWithStraightAlpha) {
+    CImage image;
+    const auto bytes = ResourceBytes(IDT_RGBA);
+    ASSERT_TRUE(DecodePngBytes(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.GetWidth(), 4);
+    EXPECT_EQ(image.GetHeight(), 2);
+    EXPECT_EQ(image.GetBPP(), 32);
+    EXPECT_TRUE(image.HasAlphaChannel());
+    EXPECT_GE(image.GetPitch(), 16);
+    EXPECT_EQ(PixelBytes(image, 0, 0), B({0, 0, 255, 255}));
+    EXPECT_EQ(PixelBytes(image, 1, 0), B({0, 255, 0, 128}));
+    EXPECT_EQ(PixelBytes(image, 2, 0), B({255, 128, 1, 128}));
+    EXPECT_EQ(PixelBytes(image, 3, 0), B({30, 20, 10, 0}));
+    EXPECT_EQ(PixelBytes(image, 2, 1), B({50, 100, 200, 1}));
+}
+
+TEST(ImageDecode, RgbGives24BitsWithoutAlpha) {
+    CImage image;
+    const auto bytes = ResourceBytes(IDT_RGB);
+    ASSERT_TRUE(DecodePngBytes(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.GetBPP(), 24);
+    EXPECT_FALSE(image.HasAlphaChannel());
+    EXPECT_EQ(PixelBytes(image, 0, 0), B({0, 0, 255}));
+    EXPECT_EQ(PixelBytes(image, 2, 0), B({255, 0, 0}));
+    EXPECT_EQ(PixelBytes(image, 1, 1), B({255, 128, 255}));
+    EXPECT_EQ(PixelBytes(image, 2, 1), B({3, 2, 1}));
+}
+
+TEST(ImageDecode, PaletteGives8BitsWithThePaletteAndNoTransparency) {
+    CImage image;
+    const auto bytes = ResourceBytes(IDT_PALETTE);
+    ASSERT_TRUE(DecodePngBytes(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.GetBPP(), 8);
+    EXPECT_FALSE(image.HasAlphaChannel());
+    EXPECT_EQ(PixelBytes(image, 0, 0), B({0}));
+    EXPECT_EQ(PixelBytes(image, 2, 0), B({2}));
+    EXPECT_EQ(PixelBytes(image, 0, 1), B({2}));
+
+    ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
+    ScopedSelect select(dc.Get(), image.GetHandle());
+    RGBQUAD table[256] = {};
+    ASSERT_GE(GetDIBColorTable(dc.Get(), 0, 256, table), 3u);
+    const RGBQUAD expected[3] = {{0, 0, 255, 0}, {255, 128, 0, 0}, {230, 240, 250, 0}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(table[i].rgbBlue, expected[i].rgbBlue) << i;
+        EXPECT_EQ(table[i].rgbGreen, expected[i].rgbGreen) << i;
+        EXPECT_EQ(table[i].rgbRed, expected[i].rgbRed) << i;
+        EXPECT_EQ(table[i].rgbReserved, 0) << "palette transparency must be dropped, entry " << i;
+    }
+}
+
+TEST(ImageDecode, FourBitPaletteKeepsItsDepth) {
+    CImage image;
+    const auto bytes = ResourceBytes(IDT_PALETTE4);
+    ASSERT_TRUE(DecodePngBytes(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.GetWidth(), 5);
+    EXPECT_EQ(image.GetBPP(), 4);
+    EXPECT_EQ(PixelBytes(image, 0, 0).size(), 0u); // sub-byte pixels: read the row instead
+    GdiFlush();
+    const auto* row = static_cast<const uint8_t*>(image.GetBits());
+    EXPECT_EQ(row[0], 0x01);
+    EXPECT_EQ(row[1], 0x21);
+    EXPECT_EQ(row[2] & 0xF0, 0x00);
+
+    // Drawn, the indices show the palette's colours.
+    Canvas canvas(5, 1);
+    ASSERT_TRUE(StretchImage(canvas.Dc(), image, 0, 0, 5, 1, 0, 0, 5, 1));
+    EXPECT_EQ(canvas.At(0, 0), Rgb(10, 20, 30));
+    EXPECT_EQ(canvas.At(1, 0), Rgb(40, 50, 60));
+    EXPECT_EQ(canvas.At(2, 0), Rgb(70, 80, 90));
+    EXPECT_EQ(canvas.At(4, 0), Rgb(10, 20, 30));
+}
+
+TEST(ImageDecode, BadDataLeavesTheImageEmpty) {
+    const auto good = ResourceBytes(IDT_RGBA);
+    ASSERT_FALSE(good.empty());
+    const std::vector<uint8_t> garbage(300, 0xA5);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {"garbage", garbage},
+        {"signature only", std::vector<uint8_t>(good.begin(), good.begin() + 8)},
+        {"header only", std::vector<uint8_t>(good.begin(), good.begin() + 33)},
+        {"half of the data", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2)},
+        {"one byte short", std::vector<uint8_t>(good.begin(), good.end() - 1)},
+    };
+    for (const auto& c : cases) {
+        CImage image;
+        ASSERT_TRUE(image.Create(2, 2, 32, true)); // a previous image must go as well
+        DecodePngBytes(c.bytes.data(), c.bytes.size(), image);
+        // A cut-off IEND may still decode; a failed decode must leave nothing behind.
+        if (!image.IsNull()) {
+            EXPECT_EQ(image.GetWidth(), 4) << c.name;
+            EXPECT_EQ(image.GetHeight(), 2) << c.name;
+        }
+    }
+    CImage image;
+    EXPECT_FALSE(DecodePngBytes(garbage.data(), garbage.size(), image));
+    EXPECT_TRUE(image.IsNull());
+    EXPECT_FALSE(DecodePngBytes(good.data(), 0, image));
+    EXPECT_FALSE(DecodePngBytes(nullptr, 10, image));
+    EXPECT_TRUE(image.IsNull());
+    EXPECT_EQ(image.Load(nullptr), E_POINTER);
+}
+
+TEST(ImageCreate, RefusesEmptyAndAbsurdSizes) {
+    CImage image;
+    EXPECT_FALSE(image.Create(0, 10, 32));
+    EXPECT_FALSE(image.Create(10, 0, 32));
+    EXPECT_FALSE(image.Create(-5, 10, 32));
+    EXPECT_FALSE(image.Create(100000, 100000, 32));
+    EXPECT_FALSE(image.Create(10, 10, 13));
+    EXPECT_TRUE(image.IsNull());
+    ASSERT_TRUE(image.Create(3, 2, 24));
+    EXPECT_EQ(image.GetPitch(), 12); // rows are padded to 4 bytes
+}
+
+TEST(LoadPngResource, PngResourcePremultipliesByTheFloorRule) {
+    CImage image;
+    EXPECT_TRUE(LoadPngResource(Self(), IDT_RGBA, image));
+    ASSERT_FALSE(image.IsNull());
+    EXPECT_EQ(PixelBytes(image, 0, 0), B({0, 0, 255, 255}));  // alpha 255 keeps its colour
+    EXPECT_EQ(PixelBytes(image, 1, 0), B({0, 128, 0, 128}));  // 255 at 128 -> 128
+    EXPECT_EQ(PixelBytes(image, 2, 0), B({128, 64, 0, 128})); // 1 at 128 -> 0
+    EXPECT_EQ(PixelBytes(image, 3, 0), B({0, 0, 0, 0}));      // alpha 0 -> all zero
+    EXPECT_EQ(PixelBytes(image, 2, 1), B({0, 0, 0, 1}));
+}
+
+TEST(LoadPngResource, OpaqueFormatsAreNotPremultiplied) {
+    CImage rgb, palette;
+    EXPECT_TRUE(LoadPngResource(Self(), IDT_RGB, rgb));
+    EXPECT_EQ(PixelBytes(rgb, 1, 1), B({255, 128, 255}));
+    EXPECT_TRUE(LoadPngResource(Self(), IDT_PALETTE, palette));
+    EXPECT_EQ(palette.GetBPP(), 8);
+}
+
+TEST(LoadPngResource, BitmapResourceIsAttachedAndReportedFalse) {
+    CImage image;
+    EXPECT_FALSE(LoadPngResource(Self(), IDT_KEYHOLE_BMP, image));
+    ASSERT_FALSE(image.IsNull());
+    EXPECT_TRUE(image.OwnsBitmap());
+    EXPECT_EQ(image.GetWidth(), 8);
+    EXPECT_EQ(image.GetHeight(), 8);
+    EXPECT_EQ(image.GetBPP(), 24);
+    EXPECT_FALSE(image.HasAlphaChannel());
+    EXPECT_EQ(PixelBytes(image, 0, 0), B({0, 160, 0})); // the top row, although the DIB is bottom-up
+    EXPECT_EQ(PixelBytes(image, 3, 3), B({255, 128, 255}));
+}
+
+TEST(LoadPngResource, MissingIdGivesFalseAndAnEmptyImage) {
+    CImage image;
+    ASSERT_TRUE(image.Create(2, 2, 32, true));
+    EXPECT_FALSE(LoadPngResource(Self(), IDT_MISSING, image));
+    EXPECT_TRUE(image.IsNull());
+}
+
+TEST(LoadPngResource, CorruptPngIsStillAPngButEmpty) {
+    CImage image;
+    EXPECT_TRUE(LoadPngResource(Self(), IDT_CORRUPT, image));
+    EXPECT_TRUE(image.IsNull());
+}
+
+TEST(ImageLifetime, DecoderRunsWhileImagesLiveAndStopsWithTheLast) {
+    ASSERT_EQ(CImage::LiveImageCount(), 0);
+    EXPECT_FALSE(CImage::IsDecoderRunning());
+    {
+        CImage a;
+        EXPECT_FALSE(CImage::IsDecoderRunning()) << "GDI+ starts with the first decode, not the first image";
+        EXPECT_TRUE(LoadPngResource(Self(), IDT_RGB, a));
+        EXPECT_TRUE(CImage::IsDecoderRunning());
+        {
+            CImage b;
+            EXPECT_EQ(CImage::LiveImageCount(), 2);
+        }
+        EXPECT_TRUE(CImage::IsDecoderRunning());
+    }
+    EXPECT_EQ(CImage::LiveImageCount(), 0);
+    EXPECT_FALSE(CImage::IsDecoderRunning());
+
+    // And it starts again for the next decode.
+    CImage c;
+    EXPECT_TRUE(LoadPngResource(Self(), IDT_RGBA, c));
+    EXPECT_FALSE(c.IsNull());
+}
+
+TEST(ImageLifetime, CountStaysRightAcrossThreads) {
+    std::atomic<int> decoded{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&decoded] {
+            for (int i = 0; i < 25; ++i) {
+                CImage image;
+                if (LoadPngResource(GetModuleHandleW(nullptr), IDT_RGB, image) && !image.IsNull())
+                    ++decoded;
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(decoded.load(), 100);
+    EXPECT_EQ(CImage::LiveImageCount(), 0);
+    EXPECT_FALSE(CImage::IsDecoderRunning());
+}
+
+TEST(ImageView, ViewSharesTheBitmapWithoutOwningIt) {
+    CImage owner;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGB, owner));
+    HBITMAP handle = owner.GetHandle();
+    {
+        CImage view;
+        view.AttachView(owner);
+        EXPECT_EQ(view.GetHandle(), handle);
+        EXPECT_FALSE(view.OwnsBitmap());
+        EXPECT_EQ(view.GetBPP(), 24);
+    }
+    EXPECT_EQ(GetObjectType(handle), DWORD(OBJ_BITMAP)) << "destroying a view must not delete the bitmap";
+    owner.Destroy();
+    EXPECT_EQ(GetObjectType(handle), 0u);
+}
+
+TEST(Blit, AlphaBlendOfPremultipliedPixelsOverABackground) {
+    CImage image;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, image));
+    Canvas canvas(4, 2, Rgb(0, 0, 255));
+    ASSERT_TRUE(AlphaBlendImage(canvas.Dc(), image, 0, 0, 4, 2, 0, 0, 4, 2, 255));
+    EXPECT_EQ(canvas.At(0, 0), Rgb(255, 0, 0));           // opaque
+    EXPECT_TRUE(Near(canvas.At(1, 0), Rgb(0, 128, 127))); // green at half over blue
+    EXPECT_TRUE(Near(canvas.At(2, 0), Rgb(0, 64, 255)));  // (1, 128, 255) at half over blue
+    EXPECT_EQ(canvas.At(3, 0), Rgb(0, 0, 255));           // transparent
+    EXPECT_EQ(canvas.At(1, 1), Rgb(255, 255, 255));
+}
+
+TEST(Blit, ConstantAlphaOnAnOpaqueImage) {
+    CImage image;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_SOLID, image));
+    Canvas canvas(6, 4, Rgb(0, 0, 255));
+    ASSERT_TRUE(AlphaBlendImage(canvas.Dc(), image, 0, 0, 6, 4, 0, 0, 6, 4, 128));
+    EXPECT_TRUE(Near(canvas.At(2, 2), Rgb(100, 20, 137), 2)) << std::hex << canvas.At(2, 2);
+}
+
+TEST(Blit, ColourKeyLeavesKeyPixelsUnpainted) {
+    CImage image;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_KEYHOLE, image));
+    Canvas canvas(8, 8, Rgb(10, 10, 10));
+    ASSERT_TRUE(KeyBlitImage(canvas.Dc(), image, 0, 0, 8, 8, 0, 0, 8, 8));
+    EXPECT_EQ(canvas.At(0, 0), Rgb(0, 160, 0));
+    EXPECT_EQ(canvas.At(7, 7), Rgb(0, 160, 0));
+    EXPECT_EQ(canvas.At(3, 3), Rgb(10, 10, 10));
+    EXPECT_EQ(canvas.CountOf(Rgb(10, 10, 10)), 16);
+    EXPECT_EQ(canvas.CountOf(Rgb(255, 128, 255)), 0);
+}
+
+TEST(Blit, ColourKeyOfABitmapResource) {
+    CImage image;
+    ASSERT_FALSE(LoadPngResource(Self(), IDT_KEYHOLE_BMP, image));
+    Canvas canvas(8, 8, Rgb(10, 10, 10));
+    ASSERT_TRUE(KeyBlitImage(canvas.Dc(), image, 0, 0, 8, 8, 0, 0, 8, 8));
+    EXPECT_EQ(canvas.CountOf(Rgb(10, 10, 10)), 16);
+    EXPECT_EQ(canvas.CountOf(Rgb(0, 160, 0)), 48);
+}
+
+TEST(Blit, StretchPlainCopyAndDraw) {
+    CImage rgb;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGB, rgb));
+    Canvas canvas(10, 10, Rgb(9, 9, 9));
+    ASSERT_TRUE(StretchImage(canvas.Dc(), rgb, 0, 0, 6, 4, 0, 0, 3, 2));
+    EXPECT_EQ(canvas.At(0, 0), Rgb(255, 0, 0));
+    EXPECT_EQ(canvas.At(1, 1), Rgb(255, 0, 0));
+    EXPECT_EQ(canvas.At(5, 3), Rgb(1, 2, 3));
+    EXPECT_EQ(canvas.At(6, 0), Rgb(9, 9, 9));
+
+    canvas.Fill(Rgb(9, 9, 9));
+    ASSERT_TRUE(PlainCopyImage(canvas.Dc(), rgb, 4, 5));
+    EXPECT_EQ(canvas.At(4, 5), Rgb(255, 0, 0));
+    EXPECT_EQ(canvas.At(6, 6), Rgb(1, 2, 3));
+    EXPECT_EQ(canvas.ChangedOutside({4, 5, 7, 7}, Rgb(9, 9, 9)), 0);
+
+    // The draw primitive: per-pixel alpha for an image with alpha, else a copy.
+    CImage rgba;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, rgba));
+    canvas.Fill(Rgb(0, 0, 255));
+    ASSERT_TRUE(DrawImage(canvas.Dc(), rgba, 0, 0, 4, 2, 0, 0, 4, 2));
+    EXPECT_EQ(canvas.At(3, 0), Rgb(0, 0, 255));
+    ASSERT_TRUE(DrawImage(canvas.Dc(), rgb, 0, 0, 3, 2, 0, 0, 3, 2));
+    EXPECT_EQ(canvas.At(1, 1), Rgb(255, 128, 255));
+}
+
+TEST(Blit, EmptyImageDrawsNothing) {
+    CImage empty;
+    Canvas canvas(4, 4, Rgb(1, 2, 3));
+    EXPECT_FALSE(AlphaBlendImage(canvas.Dc(), empty, 0, 0, 4, 4, 0, 0, 4, 4));
+    EXPECT_FALSE(KeyBlitImage(canvas.Dc(), empty, 0, 0, 4, 4, 0, 0, 4, 4));
+    EXPECT_FALSE(StretchImage(canvas.Dc(), empty, 0, 0, 4, 4, 0, 0, 4, 4));
+    EXPECT_FALSE(PlainCopyImage(canvas.Dc(), empty));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), empty, {0, 0, 4, 4}, {1, 1, 1, 1}, SliceBlit::Stretch));
+    EXPECT_EQ(canvas.CountOf(Rgb(1, 2, 3)), 16);
+}
+
+TEST(DrawSliced, NineSlicesKeepTheBorderAndStretchTheMiddle) {
+    // The 8 x 8 keyhole has a 2-pixel green border around a key-coloured middle.
+    CImage image;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_KEYHOLE, image));
+    Canvas canvas(40, 40, Rgb(9, 9, 9));
+    const RECT bounds = {5, 6, 30, 36};
+    ASSERT_TRUE(DrawSliced(canvas.Dc(), image, bounds, {2, 2, 2, 2}, SliceBlit::Stretch));
+    EXPECT_EQ(canvas.ChangedOutside(bounds, Rgb(9, 9, 9)), 0);
+    EXPECT_EQ(canvas.CountOf(Rgb(255, 128, 255)), 21 * 26); // the middle, stretched
+    EXPECT_EQ(canvas.At(5, 6), Rgb(0, 160, 0));
+    EXPECT_EQ(canvas.At(6, 7), Rgb(0, 160, 0));
+    EXPECT_EQ(canvas.At(7, 8), Rgb(255, 128, 255));
+    EXPECT_EQ(canvas.At(27, 33), Rgb(255, 128, 255));
+    EXPECT_EQ(canvas.At(28, 34), Rgb(0, 160, 0));
+
+    // With the colour key the middle stays unpainted.
+    canvas.Fill(Rgb(9, 9, 9));
+    ASSERT_TRUE(DrawSliced(canvas.Dc(), image, bounds, {2, 2, 2, 2}, SliceBlit::ColorKey));
+    EXPECT_EQ(canvas.CountOf(Rgb(9, 9, 9)), 40 * 40 - (25 * 30 - 21 * 26));
+}
+
+TEST(DrawSliced, InsetsTooLargeForImageOrControlDrawNothing) {
+    CImage image;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_KEYHOLE, image));
+    Canvas canvas(40, 40, Rgb(9, 9, 9));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), image, {0, 0, 30, 30}, {4, 4, 4, 4}, SliceBlit::Stretch));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), image, {0, 0, 30, 30}, {50, 50, 50, 50}, SliceBlit::Stretch));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), image, {0, 0, 3, 3}, {2, 2, 2, 2}, SliceBlit::Stretch));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), image, {10, 10, 10, 10}, {1, 1, 1, 1}, SliceBlit::Stretch));
+    EXPECT_FALSE(DrawSliced(canvas.Dc(), image, {0, 0, 30, 30}, {0, 0, 0, 0}, SliceBlit::Stretch));
+    EXPECT_EQ(canvas.CountOf(Rgb(9, 9, 9)), 1600);
+}
+
+} // namespace

@@ -341,9 +341,9 @@ int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, DownloadTa
         if (available < want)
             want = available;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer, want, &got))
+        if (!InternetReadFile(request, buffer, want, &got) || got == 0)
             return DL_READ_FAILED;
-        if (got == 0 || got > remaining)
+        if (got > remaining)
             return DL_READ_FAILED;
         remaining -= got;
         const int percent = ProgressPercent(static_cast<uint64_t>(length) - remaining, length);

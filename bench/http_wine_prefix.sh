@@ -1,0 +1,20 @@
+# Sourced by the downloader benchmarks: a throw-away Wine prefix (with its own Xvfb
+# when there is no display) that goes when the script exits. Sets $tmp.
+. "$root/cmake/wine-env"
+tmp=$(mktemp -d /tmp/gantry-bench-http.XXXXXX)
+cleanup() {
+    [ -n "${server:-}" ] && kill "$server" 2>/dev/null
+    "$GANTRY_WINESERVER" -k >/dev/null 2>&1 || true
+    [ -f "$tmp/xvfb.pid" ] && kill "$(cat "$tmp/xvfb.pid")" 2>/dev/null
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+export WINEPREFIX=$tmp/prefix
+if [ -z "${DISPLAY:-}" ]; then
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$tmp/display" >/dev/null 2>&1 &
+    echo $! >"$tmp/xvfb.pid"
+    for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n1 "$tmp/display")"
+fi
+"$GANTRY_WINE" wineboot -i >/dev/null 2>&1
+"$GANTRY_WINESERVER" -p >/dev/null 2>&1 || true

@@ -130,14 +130,16 @@ int RunMainFlow() {
     CFormLogin& login = g_module.m_formLogin;
     switch (SelectStartMode()) {
     case StartMode::SetupSuccess:
-        // The report needs a network exchange on a worker thread before its
-        // completion posts UM_EXIT_APP, so the window exists by then.
-        g_module.m_installRecord.SendInstallBeacon();
+        // The window that the report's completion posts UM_EXIT_APP to is created
+        // first: a report that fails at once (no network, a refused connection)
+        // can complete on its worker before this thread would get to it, and a
+        // post to a window that does not exist yet is lost.
         login.CreateWindowOnly();
+        g_module.m_installRecord.SendInstallBeacon();
         return RunMessageLoop();
     case StartMode::UninstallSuccess:
-        g_module.m_installRecord.SendUninstallBeacon();
         login.CreateWindowOnly();
+        g_module.m_installRecord.SendUninstallBeacon();
         return RunMessageLoop();
     case StartMode::ShowDesktop:
         login.CreateWindowOnly();

@@ -1,9 +1,10 @@
 // A small stand-in program for the identification tests, started by them:
 //   ident_helper ids <file>    writes "cpu=<0|1>:<text>", "hwid=..." and "macid=..."
 //   ident_helper wait <ms>     stays alive (as a process of some product's name)
-//   <anything else>            records its own command line, as UTF-8, to
-//                              "args.txt" next to the executable and exits, the
-//                              way a browser would be started with a URL.
+//   <anything else>            records its command line ("cmdline=...", "argc=N",
+//                              "argv1=...", ...; UTF-8) to "args.txt" next to the
+//                              executable and exits, the way a browser started
+//                              with a URL would take it.
 #include "net/CpuId.h"
 #include "net/MachineId.h"
 
@@ -42,12 +43,19 @@ int WriteIds(const std::wstring& path) {
     return WriteFileText(path, out) ? 0 : 2;
 }
 
-int RecordCommandLine() {
+int RecordCommandLine(int argc, LPWSTR* argv) {
     wchar_t self[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring dir(self, n);
     dir.erase(dir.find_last_of(L'\\') + 1);
-    return WriteFileText(dir + L"args.txt", Utf8(GetCommandLineW())) ? 0 : 2;
+    std::string out = "cmdline=" + Utf8(GetCommandLineW()) + "\nargc=" + std::to_string(argc) + "\n";
+    for (int i = 1; i < argc; ++i)
+        out += "argv" + std::to_string(i) + "=" + Utf8(argv[i]) + "\n";
+    // Written under another name first, so a reader never sees half a file.
+    const std::wstring part = dir + L"args.part", done = dir + L"args.txt";
+    if (!WriteFileText(part, out))
+        return 2;
+    return MoveFileExW(part.c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING) ? 0 : 2;
 }
 
 } // namespace
@@ -65,7 +73,7 @@ int main() {
         Sleep(DWORD(_wtoi(argv[2])));
         rc = 0;
     } else
-        rc = RecordCommandLine();
+        rc = RecordCommandLine(argc, argv);
     LocalFree(argv);
     return rc;
 }

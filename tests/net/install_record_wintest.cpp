@@ -1,0 +1,222 @@
+// The install record end to end: the launcher (built with the simulator's hosts)
+// in its "/setupsucc" and "/uninstallsucc" modes, and the global module probe for
+// the activity beacon, against the simulator's request log and this prefix's
+// settings file.
+#include "IdentTestSupport.h"
+
+#include "net/MachineId.h"
+#include "tests/app/child_process.h"
+#include "tests/support/SimClient.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace testing_support;
+
+namespace {
+
+class InstallRecordRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim_ = SimClient::FromEnvironment();
+        ASSERT_TRUE(sim_.IsValid()) << std::string(sim_.LastError().begin(), sim_.LastError().end());
+        ASSERT_TRUE(sim_.Reset());
+        RemoveTree(RootFolder());
+    }
+    void TearDown() override { RemoveTree(RootFolder()); }
+
+    static std::wstring RootFolder() {
+        std::wstring f = AppDataFolderPath(); // ...\Orvo游戏\tavro\ -> ...\Orvo游戏
+        f.pop_back();
+        return f.substr(0, f.find_last_of(L'\\'));
+    }
+    static std::wstring Settings() { return AppDataFolderPath() + L"Gantry.ini"; }
+    static std::wstring Ini(const wchar_t* section, const wchar_t* key) {
+        wchar_t buf[1024] = L"";
+        GetPrivateProfileStringW(section, key, L"<missing>", buf, 1024, Settings().c_str());
+        return buf;
+    }
+    static void SetIni(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+        CreateDirectoryW(RootFolder().c_str(), nullptr);
+        CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
+        WritePrivateProfileStringW(section, key, value.c_str(), Settings().c_str());
+    }
+
+    // A run of the launcher in a report mode: it must end by itself, with code 0,
+    // without ever showing a window.
+    void RunLauncher(const std::wstring& args) {
+        const ChildResult r = RunChild(OwnFolder() + L"ident_launcher_sim.exe", args, 60000);
+        ASSERT_TRUE(r.started);
+        EXPECT_TRUE(r.exited) << "the report mode did not end";
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_FALSE(r.sawVisibleWindow);
+    }
+
+    std::map<std::string, std::wstring> Probe(const std::wstring& args) {
+        const std::wstring out =
+            OwnFolder() + L"record-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        DeleteFileW(out.c_str());
+        const ChildResult r =
+            RunChild(OwnFolder() + L"ident_module_probe.exe", L"\"" + out + L"\" " + args, 60000);
+        EXPECT_TRUE(r.started && r.exited);
+        EXPECT_EQ(r.exitCode, 0u);
+        auto values = ReadKeyValueFile(out);
+        DeleteFileW(out.c_str());
+        return values;
+    }
+
+    // The beacon requests logged so far (waiting up to the time for count of them).
+    std::vector<SimRequest> Beacons(size_t count, DWORD waitMs = 10000) {
+        return sim_.WaitForRequests([](const SimRequest& r) { return r.host == L"beacon"; }, count, waitMs);
+    }
+
+    // The path the beacon arrives with: the space of the install time goes over
+    // the wire as %20 (the launcher hands it on unencoded).
+    static std::wstring Expected(const std::wstring& guid, const std::wstring& installTime,
+                                 const std::wstring& tail) {
+        std::wstring time = installTime;
+        const size_t space = time.find(L' ');
+        if (space != std::wstring::npos)
+            time.replace(space, 1, L"%20");
+        return L"/ps.gif?id=2&gid=1036&e1=wd&e2=orvoportal&e3=tavro&e4=" + guid + L"&e5=" + MakeHardwareId() +
+               tail.substr(0, tail.find(L"|")) + L"&e9=" + time + tail.substr(tail.find(L"|") + 1);
+    }
+
+    SimClient sim_;
+};
+
+bool IsUpperHex32(const std::wstring& s) {
+    if (s.size() != 32)
+        return false;
+    for (wchar_t c : s)
+        if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F')))
+            return false;
+    return true;
+}
+
+TEST_F(InstallRecordRun, SetupOnFreshSettingsSendsTheInstallBeacon) {
+    RunLauncher(L"/setupsucc");
+    const std::wstring guid = Ini(L"Install", L"GUID");
+    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    EXPECT_TRUE(IsUpperHex32(guid)) << std::string(guid.begin(), guid.end());
+    ASSERT_EQ(installTime.size(), 19u);
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].method, L"GET");
+    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e8=3000|&at=2"));
+    EXPECT_FALSE(beacons[0].HasHeader(L"Referer"));
+
+    // The next process reuses both values; the record's ids are this machine's.
+    auto v = Probe(L"load");
+    EXPECT_EQ(v["macIdBefore"], L"");
+    EXPECT_EQ(v["loaded"], L"1");
+    EXPECT_EQ(v["guid"], guid);
+    EXPECT_EQ(v["installTime"], installTime);
+    EXPECT_EQ(v["hardwareId"], MakeHardwareId());
+    EXPECT_EQ(v["macId"], MakeMacId());
+    EXPECT_EQ(v["channel"], L"wd");
+    EXPECT_EQ(v["installType"], L"0");
+    EXPECT_EQ(v["netCafe"], L"0");
+    EXPECT_EQ(v["autorun"], L"0");
+    EXPECT_EQ(Ini(L"Install", L"GUID"), guid);
+    EXPECT_EQ(Ini(L"Install", L"InstallTime"), installTime);
+}
+
+TEST_F(InstallRecordRun, InstallTypeOneGivesAtThree) {
+    SetIni(L"Install", L"InstallType", L"1");
+    SetIni(L"Install", L"GUID", L"00112233445566778899AABBCCDDEEFF");
+    SetIni(L"Install", L"InstallTime", L"2020-01-02 03:04:05");
+    RunLauncher(L"/setupsucc");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path,
+              Expected(L"00112233445566778899AABBCCDDEEFF", L"2020-01-02 03:04:05", L"&e6=2&e8=3000|&at=3"));
+}
+
+TEST_F(InstallRecordRun, UninstallOnTheInstallDaySendsE7One) {
+    RunLauncher(L"/uninstallsucc");
+    const std::wstring guid = Ini(L"Install", L"GUID");
+    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e7=1&e8=3000|&at=6"));
+}
+
+TEST_F(InstallRecordRun, UninstallOnALaterDaySendsE7Two) {
+    SetIni(L"Install", L"GUID", L"0F8FAD5BD9CB469FA16570867728950E");
+    SetIni(L"Install", L"InstallTime", L"2001-02-03 04:05:06");
+    RunLauncher(L"/uninstallsucc");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(L"0F8FAD5BD9CB469FA16570867728950E", L"2001-02-03 04:05:06",
+                                        L"&e6=2&e7=2&e8=3000|&at=6"));
+    EXPECT_EQ(Ini(L"Install", L"InstallTime"), L"2001-02-03 04:05:06"); // kept
+}
+
+TEST_F(InstallRecordRun, SetupTakesPrecedenceOverUninstall) {
+    RunLauncher(L"/uninstallsucc /setupsucc");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_NE(beacons[0].path.find(L"&at=2"), std::wstring::npos);
+    EXPECT_EQ(beacons[0].path.find(L"&e7="), std::wstring::npos);
+}
+
+TEST_F(InstallRecordRun, GarbageStoredValuesAreReplaced) {
+    SetIni(L"Install", L"GUID", L"not-a-guid&e6=1&at=9");
+    SetIni(L"Install", L"InstallTime", std::wstring(300, L'7'));
+    RunLauncher(L"/setupsucc");
+    const std::wstring guid = Ini(L"Install", L"GUID");
+    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    EXPECT_TRUE(IsUpperHex32(guid));
+    ASSERT_EQ(installTime.size(), 19u);
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e8=3000|&at=2"));
+}
+
+TEST_F(InstallRecordRun, ReportModesEndAlsoWhenTheBeaconHostIsDown) {
+    // Nothing listens on port 1 of the loopback address.
+    wchar_t saved[256] = L"";
+    ASSERT_GT(GetEnvironmentVariableW(L"GANTRY_SIM_BEACON", saved, 256), 0u);
+    SetEnvironmentVariableW(L"GANTRY_SIM_BEACON", L"127.0.0.1:1");
+    RunLauncher(L"/uninstallsucc");
+    RunLauncher(L"/setupsucc");
+    SetEnvironmentVariableW(L"GANTRY_SIM_BEACON", saved);
+    EXPECT_TRUE(Beacons(1, 500).empty());
+    // The failed reports leave no answer file behind.
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    EXPECT_EQ(GetFileAttributesW((std::wstring(temp) + L"UninstallStat.tmp").c_str()),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((std::wstring(temp) + L"InstallStat.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(InstallRecordRun, ActiveBeaconOnceWithAtFive) {
+    auto v = Probe(L"active");
+    EXPECT_EQ(v["reported"], L"1");
+    EXPECT_EQ(v["activeSent"], L"1");
+    const auto beacons = Beacons(2, 1500); // a second one must not come
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=5"));
+}
+
+TEST_F(InstallRecordRun, ActiveBeaconAfterAutorunStartHasAtFour) {
+    auto v = Probe(L"active /autorun");
+    EXPECT_EQ(v["autorun"], L"1");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=4"));
+}
+
+TEST_F(InstallRecordRun, NetCafeMachineSendsE6One) {
+    identtest::TempHklmKey icafe(L"SOFTWARE\\iCafe8");
+    ASSERT_TRUE(icafe.Ok());
+    auto v = Probe(L"active");
+    EXPECT_EQ(v["netCafe"], L"1");
+    const auto beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=1&e8=3000|&at=5"));
+}
+
+} // namespace

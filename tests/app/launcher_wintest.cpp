@@ -111,6 +111,7 @@ struct ErrorStateWatch {
     bool placed = false;
     RECT loginRect = {};
     bool backIsAppWindow = false;
+    int pollsWithoutButton = 0;
     static bool OnWindows(const std::vector<HWND>& visible, void* context) {
         auto* w = static_cast<ErrorStateWatch*>(context);
         RECT work = {};
@@ -123,9 +124,12 @@ struct ErrorStateWatch {
             GetWindowRect(h, &r);
             if (r.left != (work.right - 1200) / 2 || r.top != (work.bottom - 760) / 2)
                 return false;
+            // The backdrop takes the taskbar button right after the login window is placed.
+            w->backIsAppWindow = (GetWindowLongPtrW(back, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0;
+            if (!w->backIsAppWindow && ++w->pollsWithoutButton < 100)
+                return false;
             w->placed = true;
             w->loginRect = r;
-            w->backIsAppWindow = (GetWindowLongPtrW(back, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0;
             PostMessageW(h, WM_CLOSE, 0, 0);
             return true;
         }

@@ -11,20 +11,17 @@ function(gantry_system_library name dll)
     set(target gantry_sys_${name})
     add_library(${target} INTERFACE)
     set(delay_lib "")
-    if(CMAKE_DLLTOOL AND CMAKE_NM)
+    # Only for x64: in i686 builds the delay-load thunks that dlltool makes for
+    # stdcall functions resolved GDI+ calls to null (a jump to address 0 on the
+    # first decode), so the 32-bit launcher imports these DLLs in the ordinary way.
+    if(CMAKE_DLLTOOL AND CMAKE_NM AND CMAKE_SIZEOF_VOID_P EQUAL 8)
         find_library(import_lib_${name} NAMES lib${name}.a ${name})
         set(import_lib ${import_lib_${name}})
         if(import_lib)
             set(dir ${CMAKE_BINARY_DIR}/delayload)
             set(def ${dir}/${name}.def)
             set(delay_lib ${dir}/lib${name}_delay.a)
-            if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-                set(prefix "__imp_")
-                set(kill_at "")
-            else()
-                set(prefix "__imp__")
-                set(kill_at "-k") # the DLL exports the names without their @N
-            endif()
+            set(prefix "__imp_")
             if(NOT EXISTS ${delay_lib} OR ${import_lib} IS_NEWER_THAN ${delay_lib})
                 file(MAKE_DIRECTORY ${dir})
                 execute_process(COMMAND ${CMAKE_NM} --defined-only ${import_lib}
@@ -34,7 +31,7 @@ function(gantry_system_library name dll)
                 list(REMOVE_DUPLICATES imports)
                 list(JOIN imports "\n" exports)
                 file(WRITE ${def} "LIBRARY ${dll}\nEXPORTS\n${exports}\n")
-                execute_process(COMMAND ${CMAKE_DLLTOOL} ${kill_at} -d ${def} -y ${delay_lib} -D ${dll}
+                execute_process(COMMAND ${CMAKE_DLLTOOL} -d ${def} -y ${delay_lib} -D ${dll}
                                 RESULT_VARIABLE dlltool_result ERROR_VARIABLE dlltool_error)
                 if(NOT dlltool_result EQUAL 0 OR NOT nm_result EQUAL 0)
                     message(WARNING "no delay-load library for ${dll}: ${dlltool_error}")

@@ -4,7 +4,6 @@
 #include "app/GlobalModule.h"
 #include "app/TextUtils.h"
 #include "app/Utils.h"
-#include "net/InstallValues.h"
 #include "net/MachineId.h"
 #include "net/NetCafe.h"
 
@@ -13,16 +12,18 @@ void CInstallRecord::LoadInstallRecord() {
         return;
     m_bLoaded = true;
 
+    // Stored values are the installation's identity and are kept as they stand,
+    // whatever they look like; only missing ones are made and written.
     m_strGuid = ReadIniString(L"Install", L"GUID", L"");
-    if (!IsWellFormedGuid(m_strGuid)) {
+    if (m_strGuid.empty()) {
         m_strGuid = RemoveAll(NewGuidString(), L"-");
         // A GUID that could not be made is not written: the next run tries again.
-        if (IsWellFormedGuid(m_strGuid))
+        if (!m_strGuid.empty())
             WriteIniString(L"Install", L"GUID", m_strGuid);
     }
 
     m_strInstallTime = ReadIniString(L"Install", L"InstallTime", L"");
-    if (!IsWellFormedInstallTime(m_strInstallTime)) {
+    if (m_strInstallTime.empty()) {
         m_strInstallTime = FormatTime(L"%Y-%m-%d %H:%M:%S", CurrentTime());
         if (!m_strInstallTime.empty())
             WriteIniString(L"Install", L"InstallTime", m_strInstallTime);

@@ -162,17 +162,25 @@ TEST_F(InstallRecordRun, SetupTakesPrecedenceOverUninstall) {
     EXPECT_EQ(beacons[0].path.find(L"&e7="), std::wstring::npos);
 }
 
-TEST_F(InstallRecordRun, GarbageStoredValuesAreReplaced) {
-    SetIni(L"Install", L"GUID", L"not-a-guid&e6=1&at=9");
-    SetIni(L"Install", L"InstallTime", std::wstring(300, L'7'));
+TEST_F(InstallRecordRun, StoredValuesAreKeptHoweverTheyLook) {
+    // What the installer or an earlier run stored is the installation's identity:
+    // it is reported as it stands, never replaced (an over-long value comes back
+    // cut to 259 characters by the settings read).
+    SetIni(L"Install", L"GUID", L"not-a-guid");
+    SetIni(L"Install", L"InstallTime", L"2020-1-2");
     RunLauncher(L"/setupsucc");
-    const std::wstring guid = Ini(L"Install", L"GUID");
-    const std::wstring installTime = Ini(L"Install", L"InstallTime");
-    EXPECT_TRUE(IsUpperHex32(guid));
-    ASSERT_EQ(installTime.size(), 19u);
-    const auto beacons = Beacons(1);
+    EXPECT_EQ(Ini(L"Install", L"GUID"), L"not-a-guid");
+    EXPECT_EQ(Ini(L"Install", L"InstallTime"), L"2020-1-2");
+    auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e8=3000|&at=2"));
+    EXPECT_EQ(beacons[0].path, Expected(L"not-a-guid", L"2020-1-2", L"&e6=2&e8=3000|&at=2"));
+
+    ASSERT_TRUE(sim_.Reset());
+    SetIni(L"Install", L"GUID", std::wstring(300, L'A'));
+    RunLauncher(L"/setupsucc");
+    beacons = Beacons(1);
+    ASSERT_EQ(beacons.size(), 1u);
+    EXPECT_NE(beacons[0].path.find(L"&e4=" + std::wstring(259, L'A') + L"&e5="), std::wstring::npos);
 }
 
 TEST_F(InstallRecordRun, ReportModesEndAlsoWhenTheBeaconHostIsDown) {

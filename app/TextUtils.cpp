@@ -55,7 +55,9 @@ void AppendHex(std::wstring& out, unsigned long long value, int digits) {
         out += kUpperHex[(value >> shift) & 0xF];
 }
 
-int HexValue(char c) {
+} // namespace
+
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -64,7 +66,6 @@ int HexValue(char c) {
         return c - 'A' + 10;
     return -1;
 }
-} // namespace
 
 std::wstring HexString16(const unsigned char (&bytes)[16]) {
     std::wstring out;
@@ -118,9 +119,9 @@ std::string UrlDecode(const std::string& text) {
         const char c = text[i];
         if (c == '+') {
             out += ' ';
-        } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-                   HexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        } else if (c == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 &&
+                   HexDigitValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += c;

@@ -24,6 +24,9 @@ inline int StrToInt(const std::wstring& text) {
     return StrToInt(text.c_str());
 }
 
+// The value of one hexadecimal digit of either case; -1 for any other character.
+int HexDigitValue(char c);
+
 // The 16 bytes as 32 lower-case hexadecimal digits, high half first.
 std::wstring HexString16(const unsigned char (&bytes)[16]);
 

@@ -8,5 +8,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/win64}
 seconds=${2:-60}
 cmake --build "$build" --target bench_http >/dev/null
-. "$root/bench/http_wine_prefix.sh"
+. "$root/bench/wine_prefix.sh"
 "$GANTRY_WINE" "$build/bench/http/bench_http.exe" idle "$seconds"

@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/win64}
 runs=${2:-3}
 cmake --build "$build" --target bench_http >/dev/null
-. "$root/bench/http_wine_prefix.sh"
+. "$root/bench/wine_prefix.sh"
 
 # Served and saved in memory when /dev/shm exists, so the disk's write-back does
 # not decide which run is slower.

@@ -12,17 +12,7 @@ runs=${2:-15}
 . "$root/cmake/wine-env"
 cmake --build "$build" --target bench_ident_load >/dev/null
 
-tmp=$(mktemp -d /tmp/gantry-bench-ident.XXXXXX)
-trap '"$GANTRY_WINESERVER" -k >/dev/null 2>&1 || true; [ -f "$tmp/xvfb.pid" ] && kill "$(cat "$tmp/xvfb.pid")" 2>/dev/null; rm -rf "$tmp"' EXIT
-export WINEPREFIX=$tmp/prefix
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 5 -screen 0 1600x1000x24 -nolisten tcp 5>"$tmp/display" >/dev/null 2>&1 &
-    echo $! >"$tmp/xvfb.pid"
-    for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(head -n1 "$tmp/display")"
-fi
-"$GANTRY_WINE" wineboot -i >/dev/null 2>&1
-"$GANTRY_WINESERVER" -p >/dev/null 2>&1 || true
+. "$root/bench/wine_prefix.sh"
 
 exe=$build/bench/ident/bench_ident_load.exe
 "$GANTRY_WINE" "$exe" record >/dev/null # first run creates the settings file

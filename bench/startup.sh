@@ -11,16 +11,7 @@ runs=${2:-15}
 . "$root/cmake/wine-env"
 cmake --build "$build" --target OrvoGantry bench_minimal_window >/dev/null
 
-tmp=$(mktemp -d /tmp/gantry-bench-startup.XXXXXX)
-trap '"$GANTRY_WINESERVER" -k >/dev/null 2>&1 || true; [ -f "$tmp/xvfb.pid" ] && kill "$(cat "$tmp/xvfb.pid")" 2>/dev/null; rm -rf "$tmp"' EXIT
-export WINEPREFIX=$tmp/prefix
-if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 5 -screen 0 1600x1000x24 -nolisten tcp 5>"$tmp/display" >/dev/null 2>&1 &
-    echo $! >"$tmp/xvfb.pid"
-    for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-    export DISPLAY=":$(head -n1 "$tmp/display")"
-fi
-gantry_wine_ready # also keeps the server up between runs
+. "$root/bench/wine_prefix.sh"
 
 launcher=$build/app/OrvoGantry.exe
 minimal=$build/bench/startup/bench_minimal_window.exe

@@ -1,5 +1,7 @@
 #include "net/SerialDecoding.h"
 
+#include "app/TextUtils.h"
+
 #include <cstring>
 
 namespace {
@@ -9,14 +11,10 @@ wchar_t WidenSigned(unsigned char byte) {
     return static_cast<wchar_t>(static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(byte))));
 }
 
+// A character that is not a hex digit counts as 0.
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 0;
+    const int value = HexDigitValue(c);
+    return value < 0 ? 0 : value;
 }
 
 uint32_t ReadLe32(const unsigned char* p) {

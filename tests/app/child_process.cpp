@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include "tests/support/Utf8Text.h"
+
 #include <shlobj.h>
 
 #include <cstdio>
@@ -95,11 +97,7 @@ std::map<std::string, std::wstring> ReadKeyValueFile(const std::wstring& path) {
         if (eq == std::string::npos)
             continue;
         const std::string value = s.substr(eq + 1);
-        const int n = MultiByteToWideChar(CP_UTF8, 0, value.c_str(), -1, nullptr, 0);
-        std::wstring wide(n > 0 ? n - 1 : 0, L'\0');
-        if (n > 1)
-            MultiByteToWideChar(CP_UTF8, 0, value.c_str(), -1, &wide[0], n);
-        values[s.substr(0, eq)] = wide;
+        values[s.substr(0, eq)] = FromUtf8(value);
     }
     fclose(f);
     return values;
@@ -134,6 +132,28 @@ std::wstring AppDataFolderPath() {
     if (!p.empty() && p.back() != L'\\')
         p += L'\\';
     return p + L"Orvo游戏\\tavro\\";
+}
+
+std::wstring AppDataRootPath() {
+    std::wstring folder = AppDataFolderPath();
+    folder.pop_back();
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+std::wstring SettingsPath() {
+    return AppDataFolderPath() + L"Gantry.ini";
+}
+
+std::wstring ReadSetting(const wchar_t* section, const wchar_t* key) {
+    wchar_t buf[1024] = L"";
+    GetPrivateProfileStringW(section, key, L"<missing>", buf, 1024, SettingsPath().c_str());
+    return buf;
+}
+
+void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
+    CreateDirectoryW(AppDataRootPath().c_str(), nullptr);
+    CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
+    WritePrivateProfileStringW(section, key, value.c_str(), SettingsPath().c_str());
 }
 
 } // namespace testing_support

@@ -39,5 +39,13 @@ void RemoveTree(const std::wstring& dir);
 
 // The settings folder of this prefix's user (Roaming\Orvo游戏\tavro\), not created.
 std::wstring AppDataFolderPath();
+// Its parent (Roaming\Orvo游戏): what a test removes to start from a first run.
+std::wstring AppDataRootPath();
+// Gantry.ini in that folder.
+std::wstring SettingsPath();
+// A value of the settings file; "<missing>" when it has none.
+std::wstring ReadSetting(const wchar_t* section, const wchar_t* key);
+// Writes a value, creating the folders first as the launcher would.
+void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
 
 } // namespace testing_support

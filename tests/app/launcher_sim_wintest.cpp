@@ -12,21 +12,15 @@ using namespace testing_support;
 
 namespace {
 
-std::wstring RootFolder() {
-    std::wstring f = AppDataFolderPath();
-    f.pop_back();
-    return f.substr(0, f.find_last_of(L'\\'));
-}
-
 class LauncherWithPlatform : public ::testing::Test {
 protected:
     void SetUp() override {
         sim_ = SimClient::FromEnvironment();
         ASSERT_TRUE(sim_.IsValid());
         ASSERT_TRUE(sim_.Reset());
-        RemoveTree(RootFolder());
+        RemoveTree(AppDataRootPath());
     }
-    void TearDown() override { RemoveTree(RootFolder()); }
+    void TearDown() override { RemoveTree(AppDataRootPath()); }
     SimClient sim_;
 };
 

@@ -12,20 +12,10 @@ std::wstring Launcher() {
     return BuildPath("app/OrvoGantry.exe");
 }
 
-std::wstring Settings() {
-    return AppDataFolderPath() + L"Gantry.ini";
-}
-
-std::wstring RootFolder() {
-    std::wstring f = AppDataFolderPath();
-    f.pop_back();
-    return f.substr(0, f.find_last_of(L'\\'));
-}
-
 class LauncherStart : public ::testing::Test {
 protected:
-    void SetUp() override { RemoveTree(RootFolder()); }
-    void TearDown() override { RemoveTree(RootFolder()); }
+    void SetUp() override { RemoveTree(AppDataRootPath()); }
+    void TearDown() override { RemoveTree(AppDataRootPath()); }
 };
 
 // Watches the normal start: once the backdrop and the login window (owned by it)
@@ -68,9 +58,7 @@ TEST_F(LauncherStart, ShowDesktopModeEndsWithZeroAndShowsNoWindow) {
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_FALSE(r.sawVisibleWindow);
     // That start is no run: nothing counted.
-    wchar_t buf[32] = L"";
-    GetPrivateProfileStringW(L"Common", L"RunCount", L"<none>", buf, 32, Settings().c_str());
-    EXPECT_STREQ(buf, L"<none>");
+    EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"<missing>");
 }
 
 TEST_F(LauncherStart, OtherLetterCaseIsANormalStartThatEndsWhenTheLoginWindowCloses) {
@@ -81,17 +69,12 @@ TEST_F(LauncherStart, OtherLetterCaseIsANormalStartThatEndsWhenTheLoginWindowClo
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_FALSE(watch.anyTopMost);
-    wchar_t buf[64] = L"";
-    GetPrivateProfileStringW(L"Common", L"RunCount", L"", buf, 64, Settings().c_str());
-    EXPECT_STREQ(buf, L"1");
-    GetPrivateProfileStringW(L"Install", L"InstallTime", L"", buf, 64, Settings().c_str());
-    EXPECT_EQ(wcslen(buf), 19u);
+    EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"1");
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime").size(), 19u);
 }
 
 TEST_F(LauncherStart, TopMostSettingPutsBothFirstWindowsOnTop) {
-    CreateDirectoryW(RootFolder().c_str(), nullptr);
-    CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
-    WritePrivateProfileStringW(L"Common", L"TopMost", L"1", Settings().c_str());
+    WriteSetting(L"Common", L"TopMost", L"1");
     NormalStartWatch watch;
     const ChildResult r = RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &watch);
     EXPECT_TRUE(watch.closed);
@@ -99,7 +82,7 @@ TEST_F(LauncherStart, TopMostSettingPutsBothFirstWindowsOnTop) {
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(watch.allTopMost);
 
-    WritePrivateProfileStringW(L"Common", L"TopMost", L"2", Settings().c_str());
+    WriteSetting(L"Common", L"TopMost", L"2");
     NormalStartWatch other;
     RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &other);
     EXPECT_TRUE(other.closed);
@@ -148,7 +131,7 @@ TEST_F(LauncherStart, AnUnreachableLoginPageShowsTheNetworkErrorState) {
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0u);
     wchar_t url[2048] = L"";
-    GetPrivateProfileStringW(L"Error", L"ErrorUrl", L"", url, 2048, Settings().c_str());
+    GetPrivateProfileStringW(L"Error", L"ErrorUrl", L"", url, 2048, SettingsPath().c_str());
     EXPECT_EQ(std::wstring(url).rfind(L"http://", 0), 0u) << url;
     EXPECT_NE(std::wstring(url).find(L"/tavro/wd/index.html?referer=orvoportal&frm=tavro&version=3000&"),
               std::wstring::npos)
@@ -165,7 +148,7 @@ bool WaitForFile(const std::wstring& path, DWORD limitMs) {
 }
 
 TEST_F(LauncherStart, ANormalStartRunsTheIconAnimationWhenItIsThere) {
-    CreateDirectoryW(RootFolder().c_str(), nullptr);
+    CreateDirectoryW(AppDataRootPath().c_str(), nullptr);
     CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
     const std::wstring animation = AppDataFolderPath() + L"iconAnimate.exe";
     ASSERT_TRUE(CopyFileW((OwnFolder() + L"start_marker.exe").c_str(), animation.c_str(), FALSE));

@@ -5,20 +5,14 @@
 #include "app/GlobalModule.h"
 #include "app/Utils.h"
 
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-namespace {
-std::string Utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
-} // namespace
+using testing_support::Utf8;
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2)

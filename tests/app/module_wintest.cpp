@@ -17,17 +17,10 @@ namespace {
 class ModuleStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        RemoveTree(RootFolder());
-        ASSERT_FALSE(GetFileAttributesW(RootFolder().c_str()) != INVALID_FILE_ATTRIBUTES);
+        RemoveTree(AppDataRootPath());
+        ASSERT_FALSE(GetFileAttributesW(AppDataRootPath().c_str()) != INVALID_FILE_ATTRIBUTES);
     }
-    void TearDown() override { RemoveTree(RootFolder()); }
-
-    static std::wstring RootFolder() {
-        std::wstring f = AppDataFolderPath(); // ...\Orvo游戏\tavro\ -> ...\Orvo游戏
-        f.pop_back();
-        return f.substr(0, f.find_last_of(L'\\'));
-    }
-    static std::wstring Settings() { return AppDataFolderPath() + L"Gantry.ini"; }
+    void TearDown() override { RemoveTree(AppDataRootPath()); }
 
     std::map<std::string, std::wstring> Probe(const std::wstring& switches = L"") {
         const std::wstring out = OwnFolder() + L"probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
@@ -40,17 +33,6 @@ protected:
         DeleteFileW(out.c_str());
         return values;
     }
-
-    static std::wstring Ini(const wchar_t* section, const wchar_t* key) {
-        wchar_t buf[1024] = L"";
-        GetPrivateProfileStringW(section, key, L"<missing>", buf, 1024, Settings().c_str());
-        return buf;
-    }
-    static void SetIni(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-        CreateDirectoryW(RootFolder().c_str(), nullptr);
-        CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
-        WritePrivateProfileStringW(section, key, value.c_str(), Settings().c_str());
-    }
 };
 
 bool IsDigits(const std::wstring& s) {
@@ -62,11 +44,11 @@ bool IsDigits(const std::wstring& s) {
 
 TEST_F(ModuleStart, FirstStartWritesTheInstallTimeAndCountsOne) {
     auto v = Probe();
-    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    const std::wstring installTime = ReadSetting(L"Install", L"InstallTime");
     ASSERT_EQ(installTime.size(), 19u) << installTime; // "%Y-%m-%d %H:%M:%S"
     EXPECT_EQ(installTime[4], L'-');
     EXPECT_EQ(installTime[10], L' ');
-    EXPECT_EQ(Ini(L"Common", L"RunCount"), L"1");
+    EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"1");
     EXPECT_EQ(v["runCount"], L"1");
 
     const std::wstring url = v["loginUrl"];
@@ -83,11 +65,11 @@ TEST_F(ModuleStart, FirstStartWritesTheInstallTimeAndCountsOne) {
 
 TEST_F(ModuleStart, LaterStartsCountOnAndKeepTheInstallTime) {
     Probe();
-    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    const std::wstring installTime = ReadSetting(L"Install", L"InstallTime");
     auto v = Probe();
     EXPECT_EQ(v["runCount"], L"2");
-    EXPECT_EQ(Ini(L"Common", L"RunCount"), L"2");
-    EXPECT_EQ(Ini(L"Install", L"InstallTime"), installTime);
+    EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"2");
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), installTime);
     EXPECT_EQ(v["loginUrl"].find(L"regtimes"), std::wstring::npos);
     EXPECT_NE(v["loginUrl"].find(L"&runcount=2&"), std::wstring::npos);
     // The report of an uninstallation is a start that counts, too.
@@ -96,12 +78,12 @@ TEST_F(ModuleStart, LaterStartsCountOnAndKeepTheInstallTime) {
 }
 
 TEST_F(ModuleStart, ReportAndDesktopModesLeaveTheCounterAlone) {
-    SetIni(L"Common", L"RunCount", L"5");
+    WriteSetting(L"Common", L"RunCount", L"5");
     for (const wchar_t* sw : {L"/setupsucc", L"/ShowDeskTop", L"x/setupsuccy"}) {
         auto v = Probe(sw);
         EXPECT_EQ(v["runCount"], L"0") << sw;
         EXPECT_NE(v["loginUrl"].find(L"&runcount=0&"), std::wstring::npos) << sw;
-        EXPECT_EQ(Ini(L"Common", L"RunCount"), L"5") << sw;
+        EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"5") << sw;
     }
     // Another letter case is no switch: that start counts.
     auto v = Probe(L"/showdesktop");
@@ -117,7 +99,7 @@ TEST_F(ModuleStart, MissingKeysGiveTheDefaults) {
     EXPECT_EQ(v["upgraderUrl"], endpoints::UpgraderUrl());
     EXPECT_EQ(v["activeCounted"], L"0");
     EXPECT_EQ(v["appData"], AppDataFolderPath());
-    EXPECT_EQ(v["settings"], Settings());
+    EXPECT_EQ(v["settings"], SettingsPath());
     EXPECT_EQ(v["upgradeFolder"], AppDataFolderPath() + L"Upgrade\\");
     EXPECT_EQ(v["upgrader"], AppDataFolderPath() + L"Upgrade\\OrvoGantryUpgrade.exe");
     EXPECT_EQ(v["lastUpgradeIni"], AppDataFolderPath() + L"Upgrade\\LastUpgrade.ini");
@@ -125,13 +107,13 @@ TEST_F(ModuleStart, MissingKeysGiveTheDefaults) {
 }
 
 TEST_F(ModuleStart, SettingsAreReadAsTheyStand) {
-    SetIni(L"Common", L"Refer", L"my code&x=1");
-    SetIni(L"Common", L"UID", L"u/7");
-    SetIni(L"Common", L"TopMost", L"1");
-    SetIni(L"Common", L"VersionCheck", L"http://127.0.0.1:9/v.ini");
-    SetIni(L"Common", L"VersionDownLoad", L"http://127.0.0.1:9/u.exe");
-    SetIni(L"Common", L"ActiveCount", L"1");
-    SetIni(L"Install", L"InstallTime", L"2026-1-8");
+    WriteSetting(L"Common", L"Refer", L"my code&x=1");
+    WriteSetting(L"Common", L"UID", L"u/7");
+    WriteSetting(L"Common", L"TopMost", L"1");
+    WriteSetting(L"Common", L"VersionCheck", L"http://127.0.0.1:9/v.ini");
+    WriteSetting(L"Common", L"VersionDownLoad", L"http://127.0.0.1:9/u.exe");
+    WriteSetting(L"Common", L"ActiveCount", L"1");
+    WriteSetting(L"Install", L"InstallTime", L"2026-1-8");
     auto v = Probe();
     EXPECT_EQ(v["topMost"], L"1");
     EXPECT_EQ(v["versionFileUrl"], L"http://127.0.0.1:9/v.ini");
@@ -140,13 +122,13 @@ TEST_F(ModuleStart, SettingsAreReadAsTheyStand) {
     EXPECT_NE(v["loginUrl"].find(L"?referer=my code&x=1&frm=u/7&version=3000&installtime=202618&runcount=1&"),
               std::wstring::npos)
         << v["loginUrl"];
-    EXPECT_EQ(Ini(L"Install", L"InstallTime"), L"2026-1-8"); // not rewritten
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2026-1-8"); // not rewritten
 }
 
 TEST_F(ModuleStart, UnusableValuesFallBackWithoutHarm) {
-    SetIni(L"Common", L"TopMost", L"yes");
-    SetIni(L"Common", L"RunCount", L"many");
-    SetIni(L"Common", L"Refer", std::wstring(400, L'r'));
+    WriteSetting(L"Common", L"TopMost", L"yes");
+    WriteSetting(L"Common", L"RunCount", L"many");
+    WriteSetting(L"Common", L"Refer", std::wstring(400, L'r'));
     auto v = Probe();
     EXPECT_EQ(v["topMost"], L"0");
     EXPECT_EQ(v["runCount"], L"1"); // a counter that is no number starts again
@@ -154,9 +136,9 @@ TEST_F(ModuleStart, UnusableValuesFallBackWithoutHarm) {
 }
 
 TEST_F(ModuleStart, ASettingsFileOfGarbageStillStarts) {
-    CreateDirectoryW(RootFolder().c_str(), nullptr);
+    CreateDirectoryW(AppDataRootPath().c_str(), nullptr);
     CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
-    HANDLE h = CreateFileW(Settings().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h = CreateFileW(SettingsPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     std::string junk;
     for (int i = 0; i < 5000; ++i)
@@ -167,12 +149,12 @@ TEST_F(ModuleStart, ASettingsFileOfGarbageStillStarts) {
     auto v = Probe();
     EXPECT_EQ(v["uid"], L"tavro");
     EXPECT_EQ(v["runCount"], L"1");
-    EXPECT_EQ(Ini(L"Common", L"RunCount"), L"1");
+    EXPECT_EQ(ReadSetting(L"Common", L"RunCount"), L"1");
 }
 
 TEST_F(ModuleStart, AnAppDataFolderThatCannotBeCreatedLosesWritesOnly) {
     // A file stands where the launcher's folder should be.
-    HANDLE h = CreateFileW(RootFolder().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h = CreateFileW(AppDataRootPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
     for (int run = 0; run < 2; ++run) {
@@ -181,7 +163,7 @@ TEST_F(ModuleStart, AnAppDataFolderThatCannotBeCreatedLosesWritesOnly) {
         EXPECT_EQ(v["runCount"], L"1"); // the count was never stored
         EXPECT_NE(v["loginUrl"].find(L"&regtimes=1"), std::wstring::npos);
     }
-    EXPECT_EQ(GetFileAttributesW(Settings().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(SettingsPath().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 } // namespace

@@ -1,20 +1,14 @@
 // Stands in for the downloaded upgrader in the version-check tests: it records how
 // it was started (its whole command line and the show state it was given) in
 // "<its own path>.txt", "key=value" lines in UTF-8, and exits.
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-namespace {
-std::string Utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
-} // namespace
+using testing_support::Utf8;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     wchar_t self[MAX_PATH] = L"";

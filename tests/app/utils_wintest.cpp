@@ -1,6 +1,7 @@
 // The Win32 utilities against the real system: INI files, folders, the WinINet
 // cache, GUIDs from several threads, code pages and the environment tests.
 #include "app/Utils.h"
+#include "child_process.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -14,30 +15,12 @@
 #include <vector>
 
 namespace {
+using testing_support::RemoveTree;
 
 std::wstring TempDir(const wchar_t* name) {
     std::wstring dir =
         GetTempFolder() + L"gantry-utils-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
     return dir;
-}
-
-void RemoveTree(const std::wstring& dir) {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = fd.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(dir.c_str());
 }
 
 TEST(Folders, AppDataFolderIsUnderRoamingAndExists) {

@@ -14,20 +14,15 @@
 #include "app/MainFlow.h"
 #include "app/Utils.h"
 
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
+using testing_support::Utf8;
 
 constexpr UINT_PTR kTimeLimitTimer = 1;
 

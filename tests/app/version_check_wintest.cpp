@@ -88,25 +88,15 @@ protected:
         sim = SimClient::FromEnvironment();
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
         ASSERT_TRUE(sim.Reset());
-        RemoveTree(RootFolder());
-        CreateDirectoryW(RootFolder().c_str(), nullptr);
-        CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
-        const std::wstring settings = AppDataFolderPath() + L"Gantry.ini";
-        WritePrivateProfileStringW(L"Common", L"VersionCheck", sim.Url(L"update", kVersionPath).c_str(),
-                                   settings.c_str());
-        WritePrivateProfileStringW(L"Common", L"VersionDownLoad", sim.Url(L"update", kUpgraderPath).c_str(),
-                                   settings.c_str());
+        RemoveTree(AppDataRootPath());
+        WriteSetting(L"Common", L"VersionCheck", sim.Url(L"update", kVersionPath));
+        WriteSetting(L"Common", L"VersionDownLoad", sim.Url(L"update", kUpgraderPath));
     }
     void TearDown() override {
         sim.Reset();
-        RemoveTree(RootFolder());
+        RemoveTree(AppDataRootPath());
     }
 
-    static std::wstring RootFolder() {
-        std::wstring f = AppDataFolderPath();
-        f.pop_back();
-        return f.substr(0, f.find_last_of(L'\\'));
-    }
     static std::wstring UpgradeFolder() { return AppDataFolderPath() + L"Upgrade\\"; }
     static std::wstring LastUpgrade() {
         wchar_t buf[256] = L"";

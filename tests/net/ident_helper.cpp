@@ -8,6 +8,8 @@
 #include "net/CpuId.h"
 #include "net/MachineId.h"
 
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
@@ -16,15 +18,7 @@
 #include <string>
 
 namespace {
-
-std::string Utf8(const std::wstring& w) {
-    if (w.empty())
-        return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
+using testing_support::Utf8;
 
 bool WriteFileText(const std::wstring& path, const std::string& text) {
     FILE* f = _wfopen(path.c_str(), L"wb");

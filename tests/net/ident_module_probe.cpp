@@ -10,6 +10,8 @@
 #include "app/Handles.h"
 #include "app/Utils.h"
 
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -18,16 +20,7 @@
 #include <string>
 
 namespace {
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty())
-        return std::string();
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
+using testing_support::Utf8;
 
 class Output {
 public:

@@ -22,26 +22,9 @@ protected:
         sim_ = SimClient::FromEnvironment();
         ASSERT_TRUE(sim_.IsValid()) << std::string(sim_.LastError().begin(), sim_.LastError().end());
         ASSERT_TRUE(sim_.Reset());
-        RemoveTree(RootFolder());
+        RemoveTree(AppDataRootPath());
     }
-    void TearDown() override { RemoveTree(RootFolder()); }
-
-    static std::wstring RootFolder() {
-        std::wstring f = AppDataFolderPath(); // ...\Orvo游戏\tavro\ -> ...\Orvo游戏
-        f.pop_back();
-        return f.substr(0, f.find_last_of(L'\\'));
-    }
-    static std::wstring Settings() { return AppDataFolderPath() + L"Gantry.ini"; }
-    static std::wstring Ini(const wchar_t* section, const wchar_t* key) {
-        wchar_t buf[1024] = L"";
-        GetPrivateProfileStringW(section, key, L"<missing>", buf, 1024, Settings().c_str());
-        return buf;
-    }
-    static void SetIni(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-        CreateDirectoryW(RootFolder().c_str(), nullptr);
-        CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
-        WritePrivateProfileStringW(section, key, value.c_str(), Settings().c_str());
-    }
+    void TearDown() override { RemoveTree(AppDataRootPath()); }
 
     // A run of the launcher in a report mode: it must end by itself, with code 0,
     // without ever showing a window.
@@ -97,8 +80,8 @@ bool IsUpperHex32(const std::wstring& s) {
 
 TEST_F(InstallRecordRun, SetupOnFreshSettingsSendsTheInstallBeacon) {
     RunLauncher(L"/setupsucc");
-    const std::wstring guid = Ini(L"Install", L"GUID");
-    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    const std::wstring guid = ReadSetting(L"Install", L"GUID");
+    const std::wstring installTime = ReadSetting(L"Install", L"InstallTime");
     EXPECT_TRUE(IsUpperHex32(guid)) << std::string(guid.begin(), guid.end());
     ASSERT_EQ(installTime.size(), 19u);
     const auto beacons = Beacons(1);
@@ -119,14 +102,14 @@ TEST_F(InstallRecordRun, SetupOnFreshSettingsSendsTheInstallBeacon) {
     EXPECT_EQ(v["installType"], L"0");
     EXPECT_EQ(v["netCafe"], L"0");
     EXPECT_EQ(v["autorun"], L"0");
-    EXPECT_EQ(Ini(L"Install", L"GUID"), guid);
-    EXPECT_EQ(Ini(L"Install", L"InstallTime"), installTime);
+    EXPECT_EQ(ReadSetting(L"Install", L"GUID"), guid);
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), installTime);
 }
 
 TEST_F(InstallRecordRun, InstallTypeOneGivesAtThree) {
-    SetIni(L"Install", L"InstallType", L"1");
-    SetIni(L"Install", L"GUID", L"00112233445566778899AABBCCDDEEFF");
-    SetIni(L"Install", L"InstallTime", L"2020-01-02 03:04:05");
+    WriteSetting(L"Install", L"InstallType", L"1");
+    WriteSetting(L"Install", L"GUID", L"00112233445566778899AABBCCDDEEFF");
+    WriteSetting(L"Install", L"InstallTime", L"2020-01-02 03:04:05");
     RunLauncher(L"/setupsucc");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
@@ -136,22 +119,22 @@ TEST_F(InstallRecordRun, InstallTypeOneGivesAtThree) {
 
 TEST_F(InstallRecordRun, UninstallOnTheInstallDaySendsE7One) {
     RunLauncher(L"/uninstallsucc");
-    const std::wstring guid = Ini(L"Install", L"GUID");
-    const std::wstring installTime = Ini(L"Install", L"InstallTime");
+    const std::wstring guid = ReadSetting(L"Install", L"GUID");
+    const std::wstring installTime = ReadSetting(L"Install", L"InstallTime");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
     EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e7=1&e8=3000|&at=6"));
 }
 
 TEST_F(InstallRecordRun, UninstallOnALaterDaySendsE7Two) {
-    SetIni(L"Install", L"GUID", L"0F8FAD5BD9CB469FA16570867728950E");
-    SetIni(L"Install", L"InstallTime", L"2001-02-03 04:05:06");
+    WriteSetting(L"Install", L"GUID", L"0F8FAD5BD9CB469FA16570867728950E");
+    WriteSetting(L"Install", L"InstallTime", L"2001-02-03 04:05:06");
     RunLauncher(L"/uninstallsucc");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
     EXPECT_EQ(beacons[0].path, Expected(L"0F8FAD5BD9CB469FA16570867728950E", L"2001-02-03 04:05:06",
                                         L"&e6=2&e7=2&e8=3000|&at=6"));
-    EXPECT_EQ(Ini(L"Install", L"InstallTime"), L"2001-02-03 04:05:06"); // kept
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2001-02-03 04:05:06"); // kept
 }
 
 TEST_F(InstallRecordRun, SetupTakesPrecedenceOverUninstall) {
@@ -166,17 +149,17 @@ TEST_F(InstallRecordRun, StoredValuesAreKeptHoweverTheyLook) {
     // What the installer or an earlier run stored is the installation's identity:
     // it is reported as it stands, never replaced (an over-long value comes back
     // cut to 259 characters by the settings read).
-    SetIni(L"Install", L"GUID", L"not-a-guid");
-    SetIni(L"Install", L"InstallTime", L"2020-1-2");
+    WriteSetting(L"Install", L"GUID", L"not-a-guid");
+    WriteSetting(L"Install", L"InstallTime", L"2020-1-2");
     RunLauncher(L"/setupsucc");
-    EXPECT_EQ(Ini(L"Install", L"GUID"), L"not-a-guid");
-    EXPECT_EQ(Ini(L"Install", L"InstallTime"), L"2020-1-2");
+    EXPECT_EQ(ReadSetting(L"Install", L"GUID"), L"not-a-guid");
+    EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2020-1-2");
     auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
     EXPECT_EQ(beacons[0].path, Expected(L"not-a-guid", L"2020-1-2", L"&e6=2&e8=3000|&at=2"));
 
     ASSERT_TRUE(sim_.Reset());
-    SetIni(L"Install", L"GUID", std::wstring(300, L'A'));
+    WriteSetting(L"Install", L"GUID", std::wstring(300, L'A'));
     RunLauncher(L"/setupsucc");
     beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);

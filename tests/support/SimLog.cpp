@@ -1,21 +1,13 @@
 #include "tests/support/SimLog.h"
 
+#include "app/TextUtils.h"
+
 #include <cstdlib>
 #include <locale>
 #include <sstream>
 
 namespace simlog {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Decodes one UTF-8 sequence at text[i]; returns its length, 0 when it is invalid.
 size_t DecodeUtf8(const std::string& text, size_t i, char32_t& cp) {
@@ -81,7 +73,7 @@ bool ParseHex(const std::string& s, std::string& out) {
         return false;
     out.clear();
     for (size_t i = 0; i < s.size(); i += 2) {
-        const int hi = HexValue(s[i]), lo = HexValue(s[i + 1]);
+        const int hi = HexDigitValue(s[i]), lo = HexDigitValue(s[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi * 16 + lo);
@@ -152,7 +144,7 @@ bool Unescape(const std::string& field, std::string& out) {
         }
         if (i + 2 >= field.size())
             return false;
-        const int hi = HexValue(field[i + 1]), lo = HexValue(field[i + 2]);
+        const int hi = HexDigitValue(field[i + 1]), lo = HexDigitValue(field[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi * 16 + lo);

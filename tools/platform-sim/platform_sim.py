@@ -453,13 +453,13 @@ def make_server(host_name, port, state, verbose):
     return Server(("127.0.0.1", port), handler)
 
 
-def parse_ports(spec):
-    if spec == "dev":
+def parse_ports(text):
+    if text == "dev":
         return dict(DEV_PORTS)
-    if spec == "auto":
+    if text == "auto":
         return {h: 0 for h in HOSTS}
     ports = {h: 0 for h in HOSTS}
-    for item in spec.split(","):
+    for item in text.split(","):
         name, _, value = item.partition("=")
         if name not in HOSTS:
             raise ValueError("unknown host %r in --ports" % name)

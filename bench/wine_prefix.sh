@@ -1,7 +1,9 @@
-# Sourced by the downloader benchmarks: a throw-away Wine prefix (with its own Xvfb
-# when there is no display) that goes when the script exits. Sets $tmp.
+# Sourced by the benchmarks: a throw-away Wine prefix, booted with its services
+# and its server kept up between runs, with its own Xvfb when there is no display.
+# It goes when the script exits, with the process named by $server if one is set.
+# Sets $tmp.
 . "$root/cmake/wine-env"
-tmp=$(mktemp -d /tmp/gantry-bench-http.XXXXXX)
+tmp=$(mktemp -d /tmp/gantry-bench.XXXXXX)
 cleanup() {
     [ -n "${server:-}" ] && kill "$server" 2>/dev/null
     "$GANTRY_WINESERVER" -k >/dev/null 2>&1 || true
@@ -11,10 +13,9 @@ cleanup() {
 trap cleanup EXIT
 export WINEPREFIX=$tmp/prefix
 if [ -z "${DISPLAY:-}" ]; then
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$tmp/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1600x1000x24 -nolisten tcp 5>"$tmp/display" >/dev/null 2>&1 &
     echo $! >"$tmp/xvfb.pid"
     for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$tmp/display")"
 fi
-"$GANTRY_WINE" wineboot -i >/dev/null 2>&1
-"$GANTRY_WINESERVER" -p >/dev/null 2>&1 || true
+gantry_wine_ready

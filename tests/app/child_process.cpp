@@ -103,6 +103,19 @@ std::map<std::string, std::wstring> ReadKeyValueFile(const std::wstring& path) {
     return values;
 }
 
+ProbeRun RunProbe(const std::wstring& exe, const std::wstring& args, DWORD limitMs, WindowProbe onWindows,
+                  void* context) {
+    const std::wstring name = exe.substr(exe.find_last_of(L"\\/") + 1);
+    const std::wstring out =
+        OwnFolder() + L"results-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(out.c_str());
+    ProbeRun run;
+    run.child = RunChild(exe, L"\"" + out + L"\" " + args, limitMs, onWindows, context);
+    run.values = ReadKeyValueFile(out);
+    DeleteFileW(out.c_str());
+    return run;
+}
+
 void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);

@@ -34,6 +34,16 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 // "key=value" lines of a UTF-8 file.
 std::map<std::string, std::wstring> ReadKeyValueFile(const std::wstring& path);
 
+// Runs a probe program: the path of a fresh results file goes first on its command
+// line, then args. Gives the child's result and the file's "key=value" lines; the
+// file is removed afterwards.
+struct ProbeRun {
+    ChildResult child;
+    std::map<std::string, std::wstring> values;
+};
+ProbeRun RunProbe(const std::wstring& exe, const std::wstring& args, DWORD limitMs,
+                  WindowProbe onWindows = nullptr, void* context = nullptr);
+
 // Removes a folder with everything in it.
 void RemoveTree(const std::wstring& dir);
 

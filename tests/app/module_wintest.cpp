@@ -23,15 +23,10 @@ protected:
     void TearDown() override { RemoveTree(AppDataRootPath()); }
 
     std::map<std::string, std::wstring> Probe(const std::wstring& switches = L"") {
-        const std::wstring out = OwnFolder() + L"probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-        DeleteFileW(out.c_str());
-        const ChildResult r =
-            RunChild(OwnFolder() + L"module_probe.exe", L"\"" + out + L"\" " + switches, 30000);
-        EXPECT_TRUE(r.started && r.exited);
-        EXPECT_EQ(r.exitCode, 0u);
-        auto values = ReadKeyValueFile(out);
-        DeleteFileW(out.c_str());
-        return values;
+        const ProbeRun run = RunProbe(OwnFolder() + L"module_probe.exe", switches, 30000);
+        EXPECT_TRUE(run.child.started && run.child.exited);
+        EXPECT_EQ(run.child.exitCode, 0u);
+        return run.values;
     }
 };
 

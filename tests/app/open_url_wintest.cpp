@@ -29,16 +29,10 @@ protected:
     }
 
     std::map<std::string, std::wstring> Probe(const std::wstring& args) {
-        const std::wstring out =
-            OwnFolder() + L"open-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-        DeleteFileW(out.c_str());
-        const ChildResult r =
-            RunChild(BuildPath("tests/net/ident_module_probe.exe"), L"\"" + out + L"\" " + args, 60000);
-        EXPECT_TRUE(r.started && r.exited);
-        EXPECT_EQ(r.exitCode, 0u);
-        auto values = ReadKeyValueFile(out);
-        DeleteFileW(out.c_str());
-        return values;
+        const ProbeRun run = RunProbe(BuildPath("tests/net/ident_module_probe.exe"), args, 60000);
+        EXPECT_TRUE(run.child.started && run.child.exited);
+        EXPECT_EQ(run.child.exitCode, 0u);
+        return run.values;
     }
 
     std::vector<SimRequest> UnionRequests(size_t count, DWORD waitMs = 10000) {

@@ -125,14 +125,11 @@ protected:
     // Runs the probe; its results file as key=value.
     std::map<std::string, std::wstring> Probe(const std::wstring& args, int seconds, Watch& watch,
                                               ChildResult& result) {
-        const std::wstring out = OwnFolder() + L"vcprobe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-        DeleteFileW(out.c_str());
-        result = RunChild(OwnFolder() + L"version_check_probe.exe",
-                          L"\"" + out + L"\" " + std::to_wstring(seconds) + L" " + args,
-                          static_cast<DWORD>(seconds + 20) * 1000, &Watch::OnWindows, &watch);
-        auto values = ReadKeyValueFile(out);
-        DeleteFileW(out.c_str());
-        return values;
+        ProbeRun run =
+            RunProbe(OwnFolder() + L"version_check_probe.exe", std::to_wstring(seconds) + L" " + args,
+                     static_cast<DWORD>(seconds + 20) * 1000, &Watch::OnWindows, &watch);
+        result = run.child;
+        return std::move(run.values);
     }
 
     size_t RequestsFor(const std::wstring& path) const {

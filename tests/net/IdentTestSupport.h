@@ -4,6 +4,10 @@
 #pragma once
 
 #include "app/Handles.h"
+#include "net/CpuId.h"
+#include "net/DiskSerial.h"
+#include "net/MacAddress.h"
+#include "net/MachineId.h"
 
 #include <windows.h>
 
@@ -15,6 +19,39 @@
 #include <vector>
 
 namespace identtest {
+
+// The processor signature with its APIC id (the top byte of EBX, text positions 9
+// and 10) blanked. On a real machine the first processor always reports the same
+// id; a virtual machine may pass the id of whichever host core ran the instruction
+// through, and that moves from one process to the next.
+inline std::wstring WithoutApicId(std::wstring cpuText) {
+    if (cpuText.size() == 35)
+        cpuText.replace(9, 2, L"..");
+    return cpuText;
+}
+
+// Whether id is the hardware id another process of this machine computes: the MD5
+// of this process's processor signature (with any APIC id), disk serial and MAC.
+inline bool IsThisMachinesHardwareId(const std::wstring& id) {
+    wchar_t cpu[36] = {}, disk[64] = {}, mac[16] = {};
+    const bool haveCpu = GetCpuIdString(cpu);
+    std::wstring rest;
+    if (GetDiskSerial(disk))
+        rest += disk;
+    if (GetMacAddress(mac))
+        rest += mac;
+    std::wstring text = haveCpu ? cpu : L"";
+    if (text.size() != 35)
+        return id == Md5HexOfAnsi(text + rest);
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    for (int apic = 0; apic < 256; ++apic) {
+        text[9] = kHex[apic >> 4];
+        text[10] = kHex[apic & 15];
+        if (Md5HexOfAnsi(text + rest) == id)
+            return true;
+    }
+    return false;
+}
 
 // The folder of the running test program, with a trailing backslash.
 inline std::wstring ProgramDir() {

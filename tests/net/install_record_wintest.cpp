@@ -7,6 +7,7 @@
 #include "net/MachineId.h"
 #include "tests/app/child_process.h"
 #include "tests/support/SimClient.h"
+#include "tests/support/Utf8Text.h"
 
 #include <gtest/gtest.h>
 
@@ -37,16 +38,10 @@ protected:
     }
 
     std::map<std::string, std::wstring> Probe(const std::wstring& args) {
-        const std::wstring out =
-            OwnFolder() + L"record-probe-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-        DeleteFileW(out.c_str());
-        const ChildResult r =
-            RunChild(OwnFolder() + L"ident_module_probe.exe", L"\"" + out + L"\" " + args, 60000);
-        EXPECT_TRUE(r.started && r.exited);
-        EXPECT_EQ(r.exitCode, 0u);
-        auto values = ReadKeyValueFile(out);
-        DeleteFileW(out.c_str());
-        return values;
+        const ProbeRun run = RunProbe(OwnFolder() + L"ident_module_probe.exe", args, 60000);
+        EXPECT_TRUE(run.child.started && run.child.exited);
+        EXPECT_EQ(run.child.exitCode, 0u);
+        return run.values;
     }
 
     // The beacon requests logged so far (waiting up to the time for count of them).
@@ -56,13 +51,19 @@ protected:
 
     // The path the beacon arrives with: the space of the install time goes over
     // the wire as %20 (the launcher hands it on unencoded).
+    // The hardware id expected is the one the beacon carries when it is this
+    // machine's (see IsThisMachinesHardwareId), otherwise this process's own.
     static std::wstring Expected(const std::wstring& guid, const std::wstring& installTime,
-                                 const std::wstring& tail) {
+                                 const std::wstring& tail, const std::wstring& actualPath) {
         std::wstring time = installTime;
         const size_t space = time.find(L' ');
         if (space != std::wstring::npos)
             time.replace(space, 1, L"%20");
-        return L"/ps.gif?id=2&gid=1036&e1=wd&e2=orvoportal&e3=tavro&e4=" + guid + L"&e5=" + MakeHardwareId() +
+        std::wstring hardwareId = MakeHardwareId();
+        const size_t e5 = actualPath.find(L"&e5=");
+        if (e5 != std::wstring::npos && identtest::IsThisMachinesHardwareId(actualPath.substr(e5 + 4, 32)))
+            hardwareId = actualPath.substr(e5 + 4, 32);
+        return L"/ps.gif?id=2&gid=1036&e1=wd&e2=orvoportal&e3=tavro&e4=" + guid + L"&e5=" + hardwareId +
                tail.substr(0, tail.find(L"|")) + L"&e9=" + time + tail.substr(tail.find(L"|") + 1);
     }
 
@@ -87,7 +88,7 @@ TEST_F(InstallRecordRun, SetupOnFreshSettingsSendsTheInstallBeacon) {
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
     EXPECT_EQ(beacons[0].method, L"GET");
-    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e8=3000|&at=2"));
+    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e8=3000|&at=2", beacons[0].path));
     EXPECT_FALSE(beacons[0].HasHeader(L"Referer"));
 
     // The next process reuses both values; the record's ids are this machine's.
@@ -96,7 +97,8 @@ TEST_F(InstallRecordRun, SetupOnFreshSettingsSendsTheInstallBeacon) {
     EXPECT_EQ(v["loaded"], L"1");
     EXPECT_EQ(v["guid"], guid);
     EXPECT_EQ(v["installTime"], installTime);
-    EXPECT_EQ(v["hardwareId"], MakeHardwareId());
+    EXPECT_TRUE(identtest::IsThisMachinesHardwareId(v["hardwareId"]))
+        << testing_support::Utf8(v["hardwareId"]);
     EXPECT_EQ(v["macId"], MakeMacId());
     EXPECT_EQ(v["channel"], L"wd");
     EXPECT_EQ(v["installType"], L"0");
@@ -113,8 +115,8 @@ TEST_F(InstallRecordRun, InstallTypeOneGivesAtThree) {
     RunLauncher(L"/setupsucc");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path,
-              Expected(L"00112233445566778899AABBCCDDEEFF", L"2020-01-02 03:04:05", L"&e6=2&e8=3000|&at=3"));
+    EXPECT_EQ(beacons[0].path, Expected(L"00112233445566778899AABBCCDDEEFF", L"2020-01-02 03:04:05",
+                                        L"&e6=2&e8=3000|&at=3", beacons[0].path));
 }
 
 TEST_F(InstallRecordRun, UninstallOnTheInstallDaySendsE7One) {
@@ -123,7 +125,7 @@ TEST_F(InstallRecordRun, UninstallOnTheInstallDaySendsE7One) {
     const std::wstring installTime = ReadSetting(L"Install", L"InstallTime");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e7=1&e8=3000|&at=6"));
+    EXPECT_EQ(beacons[0].path, Expected(guid, installTime, L"&e6=2&e7=1&e8=3000|&at=6", beacons[0].path));
 }
 
 TEST_F(InstallRecordRun, UninstallOnALaterDaySendsE7Two) {
@@ -133,7 +135,7 @@ TEST_F(InstallRecordRun, UninstallOnALaterDaySendsE7Two) {
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
     EXPECT_EQ(beacons[0].path, Expected(L"0F8FAD5BD9CB469FA16570867728950E", L"2001-02-03 04:05:06",
-                                        L"&e6=2&e7=2&e8=3000|&at=6"));
+                                        L"&e6=2&e7=2&e8=3000|&at=6", beacons[0].path));
     EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2001-02-03 04:05:06"); // kept
 }
 
@@ -156,7 +158,7 @@ TEST_F(InstallRecordRun, StoredValuesAreKeptHoweverTheyLook) {
     EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2020-1-2");
     auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(L"not-a-guid", L"2020-1-2", L"&e6=2&e8=3000|&at=2"));
+    EXPECT_EQ(beacons[0].path, Expected(L"not-a-guid", L"2020-1-2", L"&e6=2&e8=3000|&at=2", beacons[0].path));
 
     ASSERT_TRUE(sim_.Reset());
     WriteSetting(L"Install", L"GUID", std::wstring(300, L'A'));
@@ -189,7 +191,8 @@ TEST_F(InstallRecordRun, ActiveBeaconOnceWithAtFive) {
     EXPECT_EQ(v["activeSent"], L"1");
     const auto beacons = Beacons(2, 1500); // a second one must not come
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=5"));
+    EXPECT_EQ(beacons[0].path,
+              Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=5", beacons[0].path));
 }
 
 TEST_F(InstallRecordRun, ActiveBeaconAfterAutorunStartHasAtFour) {
@@ -197,7 +200,8 @@ TEST_F(InstallRecordRun, ActiveBeaconAfterAutorunStartHasAtFour) {
     EXPECT_EQ(v["autorun"], L"1");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=4"));
+    EXPECT_EQ(beacons[0].path,
+              Expected(v["guid"], v["installTime"], L"&e6=2&e8=3000|&at=4", beacons[0].path));
 }
 
 TEST_F(InstallRecordRun, NetCafeMachineSendsE6One) {
@@ -207,7 +211,8 @@ TEST_F(InstallRecordRun, NetCafeMachineSendsE6One) {
     EXPECT_EQ(v["netCafe"], L"1");
     const auto beacons = Beacons(1);
     ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path, Expected(v["guid"], v["installTime"], L"&e6=1&e8=3000|&at=5"));
+    EXPECT_EQ(beacons[0].path,
+              Expected(v["guid"], v["installTime"], L"&e6=1&e8=3000|&at=5", beacons[0].path));
 }
 
 } // namespace

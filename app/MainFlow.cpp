@@ -1,6 +1,7 @@
 #include "app/MainFlow.h"
 
 #include "app/GlobalModule.h"
+#include "app/Handles.h"
 #include "app/Messages.h"
 #include "app/Utils.h"
 #include "browser/FormGame.h"
@@ -165,12 +166,12 @@ int RunMessageLoop() {
 void ToggleDesktop() {
     if (FAILED(CoInitialize(nullptr)))
         return;
-    IShellDispatch4* shell = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IShellDispatch4,
-                                   reinterpret_cast<void**>(&shell))) &&
-        shell) {
-        shell->ToggleDesktop();
-        shell->Release();
+    {
+        ComPtr<IShellDispatch4> shell; // released before COM is
+        if (SUCCEEDED(
+                CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_ALL, IID_IShellDispatch4, shell.PutVoid())) &&
+            shell)
+            shell->ToggleDesktop();
     }
     CoUninitialize();
 }

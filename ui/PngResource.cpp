@@ -2,24 +2,9 @@
 
 #include "ui/Premultiply.h"
 
+#include "app/Handles.h"
+
 #include <cstring>
-
-namespace {
-
-class StreamOwner {
-public:
-    ~StreamOwner() {
-        if (stream_)
-            stream_->Release();
-    }
-    IStream** Put() { return &stream_; }
-    IStream* Get() const { return stream_; }
-
-private:
-    IStream* stream_ = nullptr;
-};
-
-} // namespace
 
 bool DecodePngBytes(const void* data, size_t size, CImage& image) {
     image.Destroy();
@@ -36,7 +21,7 @@ bool DecodePngBytes(const void* data, size_t size, CImage& image) {
     std::memcpy(target, data, size);
     GlobalUnlock(block);
 
-    StreamOwner stream; // releasing it frees the block
+    ComPtr<IStream> stream; // releasing it frees the block
     if (FAILED(CreateStreamOnHGlobal(block, TRUE, stream.Put())) || !stream.Get()) {
         GlobalFree(block);
         return false;

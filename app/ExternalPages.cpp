@@ -1,7 +1,7 @@
-#include "app/ExternalPages.h"
+#include "app/base/PlatformBrowser.h"
 
-#include "app/Endpoints.h"
-#include "app/ExternalPageRules.h"
+#include "app/base/Endpoints.h"
+#include "app/base/ExternalPageRules.h"
 #include "app/GlobalModule.h"
 
 #include <windows.h>
@@ -29,5 +29,5 @@ void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
         if (ie <= 32)
             ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
     }
-    m_installRecord.SendUnionStats(platformBrowser);
+    m_installRecord.SendUnionStats(platformBrowser, url);
 }

@@ -1,13 +1,13 @@
 #include "app/GlobalModule.h"
 
-#include "app/Endpoints.h"
-#include "app/ExternalPages.h"
+#include "app/base/Endpoints.h"
+#include "app/base/PlatformBrowser.h"
 #include "app/LoginUrl.h"
-#include "app/Utils.h"
-#include "browser/FormGame.h"
-#include "browser/FormQQLogin.h"
+#include "app/base/Utils.h"
+#include "browser/windows/FormGame.h"
+#include "browser/windows/FormQQLogin.h"
 #include "net/HttpDownloader.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 
 #include <new>
 
@@ -28,11 +28,6 @@ public:
 private:
     CGlobalModule& module_;
 };
-
-bool HasSwitch(const wchar_t* sw) {
-    const wchar_t* commandLine = GetCommandLineW();
-    return sw && commandLine && wcsstr(commandLine, sw) != nullptr;
-}
 
 void CSharedBrowserState::SetLastOpenedUrl(const std::wstring& url) {
     std::lock_guard<std::mutex> lock(lock_);
@@ -95,6 +90,7 @@ void CGlobalModule::LoadConfig() {
     m_nTopMost = ReadIniInt(L"Common", L"TopMost", 0);
     SetTopMostSetting(m_nTopMost);
     m_strPlatformBrowserPath = ::GetPlatformBrowserPath(L"\\OrvoExplorer.exe");
+    m_installRecord.SetReporting(this, m_strRefer, m_strUid);
     m_shared.SetRefererPending(false);
     m_shared.SetLastOpenedUrl(std::wstring());
 
@@ -112,6 +108,10 @@ void CGlobalModule::LoadConfig() {
     query.runCount = GetRunCount();
     query.currentTime = FormatTime(L"%Y%m%d%H%M%S", CurrentTime());
     m_strLoginUrl = BuildLoginUrl(m_strLoginUrl, query);
+}
+
+bool CGlobalModule::QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) {
+    return DownloadToTemp(url, requestType, fileName);
 }
 
 int CGlobalModule::GetRunCount() {

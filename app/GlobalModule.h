@@ -5,8 +5,8 @@
 // they exist, and owns the HTTP downloader.
 #pragma once
 
-#include "app/AppModule.h"
-#include "browser/FormLogin.h"
+#include "app/base/AppModule.h"
+#include "browser/windows/FormLogin.h"
 #include "net/InstallRecord.h"
 #include "ui/FormBack.h"
 
@@ -37,7 +37,7 @@ private:
     std::wstring lastOpenedUrl_;
 };
 
-class CGlobalModule : public CMessageFilter {
+class CGlobalModule : public CMessageFilter, private IReportQueue {
 public:
     CGlobalModule();
     virtual ~CGlobalModule();
@@ -87,7 +87,8 @@ public:
     // Version check and self-update; the one completion handler of every request.
     void StartVersionCheck();
     void StartUpgraderDownload();
-    void DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
+    // False when the request could not be queued (no downloader, no memory).
+    bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
     static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
 
     // External pages.
@@ -108,7 +109,9 @@ public:
     CInstallRecord m_installRecord;
 
 private:
-    void Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
+    // The install record's reports go out as temp-folder downloads.
+    bool QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) override;
+    bool Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
     void OnVersionFile(const DownloadTask& task);
     void OnUpgraderDownloaded(const DownloadTask& task);
     void ShowLoginWindowsAgain();
@@ -136,6 +139,3 @@ private:
 extern CGlobalModule g_module;
 // The application module of the message loop.
 extern CAppModule g_appModule;
-
-// True when the text occurs anywhere in the full command line (case-sensitive).
-bool HasSwitch(const wchar_t* sw);

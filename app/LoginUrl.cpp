@@ -1,6 +1,6 @@
 #include "app/LoginUrl.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 std::wstring InstallDateOf(const std::wstring& installTime) {
     return RemoveAll(installTime.substr(0, 10), L"-");

@@ -1,11 +1,12 @@
 #include "app/MainFlow.h"
 
 #include "app/GlobalModule.h"
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "app/Messages.h"
-#include "app/Utils.h"
-#include "browser/FormGame.h"
-#include "browser/FormQQLogin.h"
+#include "app/RetiredForms.h"
+#include "app/base/Utils.h"
+#include "browser/windows/FormGame.h"
+#include "browser/windows/FormQQLogin.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
@@ -14,31 +15,8 @@
 
 namespace {
 
-// Game and external-login window objects whose windows are gone. They are freed
-// when the next one is created (from a posted message, so none of their code is
-// running then) and at exit.
-struct RetiredForms {
-    CFormGame* game = nullptr;
-    CFormQQLogin* qqLogin = nullptr;
-    ~RetiredForms() {
-        delete game;
-        delete qqLogin;
-    }
-};
-RetiredForms g_retired;
-
-void RetireGame(CFormGame* game) {
-    delete g_retired.game;
-    g_retired.game = game;
-}
-
-void RetireQQLogin(CFormQQLogin* form) {
-    delete g_retired.qqLogin;
-    g_retired.qqLogin = form;
-}
-
 void OpenGameWindow() {
-    RetireGame(nullptr); // the previous one's window has been destroyed by now
+    g_retiredForms.RetireGame(nullptr); // the previous one's window has been destroyed by now
     auto* game = new CFormGame();
     g_module.m_pFormGame = game;
     game->SetBounds(RECT{0, 0, 1250, 700});
@@ -54,7 +32,7 @@ void OpenExternalLoginWindow() {
         g_module.m_pFormQQLogin = nullptr;
         if (previous->GetHwnd() && IsWindow(previous->GetHwnd()))
             DestroyWindow(previous->GetHwnd());
-        RetireQQLogin(previous);
+        g_retiredForms.RetireQQLogin(previous);
     }
     auto* form = new CFormQQLogin();
     g_module.m_pFormQQLogin = form;
@@ -65,7 +43,7 @@ void OpenExternalLoginWindow() {
 
 // The game window is gone: back to the login window and its backdrop.
 void OnGameClosed() {
-    RetireGame(g_module.m_pFormGame);
+    g_retiredForms.RetireGame(g_module.m_pFormGame);
     g_module.m_pFormGame = nullptr;
     CFormLogin& login = g_module.m_formLogin;
     const HWND back = g_module.m_formBack.GetHwnd();
@@ -95,7 +73,7 @@ void RunNormalStart() {
     g_module.m_formLogin.Init();
     // The page's first result may already have placed the window (a control can
     // report its first navigation before Navigate returns); it stays where it is then.
-    if (!g_module.m_formLogin.IsStateShown())
+    if (!g_module.m_formLogin.HasShownPageResult())
         g_module.m_formLogin.ShowOffscreen();
     StartIconAnimation();
 }

@@ -1,6 +1,6 @@
 #include "app/UpgradeRange.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // server wants upgraded.
 #pragma once
 
-#include "app/Endpoints.h"
+#include "app/base/Endpoints.h"
 
 #include <string>
 

@@ -6,10 +6,10 @@
 // the launcher by posting UM_EXIT_APP, never by sending.
 #include "app/GlobalModule.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "app/Messages.h"
 #include "app/UpgradeRange.h"
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "net/HttpDownloader.h"
 
 #include <objbase.h>
@@ -73,7 +73,7 @@ bool ShellExecuteUpgraderElevated(const std::wstring& path) {
 
 } // namespace
 
-void CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl) {
+bool CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl) {
     DownloadTask task;
     task.url = url;
     task.target = target;
@@ -86,7 +86,7 @@ void CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, 
     task.deleteOnFailure = true;
     if (!m_pDownloader->IsStarted())
         m_pDownloader->Start();
-    m_pDownloader->AddTask(task);
+    return m_pDownloader->AddTask(task);
 }
 
 void CGlobalModule::StartVersionCheck() {
@@ -101,10 +101,8 @@ void CGlobalModule::StartUpgraderDownload() {
     Submit(GetUpgraderUrl(), GetUpgraderPath(), kRequestUpgrader, false);
 }
 
-void CGlobalModule::DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName) {
-    if (!m_pDownloader)
-        return;
-    Submit(url, GetTempFolder() + fileName, type, fileName.empty());
+bool CGlobalModule::DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName) {
+    return m_pDownloader && Submit(url, GetTempFolder() + fileName, type, fileName.empty());
 }
 
 int CGlobalModule::OnDownloadEvent(void* userData, int type, int stage, int result, void* extra) {

@@ -1,7 +1,7 @@
 // Figures for the skin: decoding and premultiplying the 1200 x 760 artwork, and one
 // full repaint of a 1200 x 760 form carrying the login window's controls.
 // Prints milliseconds per operation; the target for each is under 10 ms.
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "res/resource.h"
 #include "tests/ui/test_window.h"
 #include "ui/Blit.h"

@@ -1,7 +1,7 @@
 #include "net/BeaconUrls.h"
 
-#include "app/Endpoints.h"
-#include "app/TextUtils.h"
+#include "app/base/Endpoints.h"
+#include "app/base/TextUtils.h"
 
 namespace {
 

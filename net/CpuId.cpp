@@ -11,8 +11,16 @@
 
 namespace {
 
-std::mutex g_cpuLock;
-std::wstring g_cpuCache;
+// Built on first use, so the global module's constructor (another library's static)
+// may load the install record whatever the link order.
+struct CpuCache {
+    std::mutex lock;
+    std::wstring text;
+};
+CpuCache& Cache() {
+    static CpuCache cache;
+    return cache;
+}
 
 void CopyOut(const std::wstring& s, wchar_t (&text)[36]) {
     size_t n = s.size() < 35 ? s.size() : 35;
@@ -23,9 +31,10 @@ void CopyOut(const std::wstring& s, wchar_t (&text)[36]) {
 } // namespace
 
 bool GetCpuIdString(wchar_t (&text)[36]) {
-    std::lock_guard<std::mutex> guard(g_cpuLock);
-    if (!g_cpuCache.empty()) {
-        CopyOut(g_cpuCache, text);
+    CpuCache& cache = Cache();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    if (!cache.text.empty()) {
+        CopyOut(cache.text, text);
         return true;
     }
 
@@ -53,7 +62,7 @@ bool GetCpuIdString(wchar_t (&text)[36]) {
     if (pinned)
         SetProcessAffinityMask(process, processMask);
 
-    g_cpuCache = FormatCpuIdString(eax, ebx, ecx, edx);
-    CopyOut(g_cpuCache, text);
+    cache.text = FormatCpuIdString(eax, ebx, ecx, edx);
+    CopyOut(cache.text, text);
     return true;
 }

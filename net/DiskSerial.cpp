@@ -1,6 +1,6 @@
 #include "net/DiskSerial.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/SerialDecoding.h"
 
 #include <windows.h>

@@ -2,7 +2,7 @@
 // the event that wakes it when a task is queued.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/ThreadHolder.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #include "net/HttpDownloader.h"
 
-#include "app/Handles.h"
-#include "app/Utils.h"
+#include "app/base/Handles.h"
+#include "app/base/Utils.h"
 #include "net/AttemptLoop.h"
 #include "net/DownloadWorker.h"
 #include "net/RefererHeader.h"

@@ -1,9 +1,8 @@
 #include "net/InstallRecord.h"
 
-#include "app/Endpoints.h"
-#include "app/GlobalModule.h"
-#include "app/TextUtils.h"
-#include "app/Utils.h"
+#include "app/base/Endpoints.h"
+#include "app/base/Utils.h"
+#include "net/InstallRecordRules.h"
 #include "net/MachineId.h"
 #include "net/NetCafe.h"
 
@@ -14,20 +13,18 @@ void CInstallRecord::LoadInstallRecord() {
 
     // Stored values are the installation's identity and are kept as they stand,
     // whatever they look like; only missing ones are made and written.
-    m_strGuid = ReadIniString(L"Install", L"GUID", L"");
-    if (m_strGuid.empty()) {
-        m_strGuid = RemoveAll(NewGuidString(), L"-");
-        // A GUID that could not be made is not written: the next run tries again.
-        if (!m_strGuid.empty())
-            WriteIniString(L"Install", L"GUID", m_strGuid);
-    }
+    const StoredValueChoice guid = ChooseStoredValue(ReadIniString(L"Install", L"GUID", L""),
+                                                     [] { return RecordGuid(NewGuidString()); });
+    m_strGuid = guid.value;
+    if (guid.write)
+        WriteIniString(L"Install", L"GUID", m_strGuid);
 
-    m_strInstallTime = ReadIniString(L"Install", L"InstallTime", L"");
-    if (m_strInstallTime.empty()) {
-        m_strInstallTime = FormatTime(L"%Y-%m-%d %H:%M:%S", CurrentTime());
-        if (!m_strInstallTime.empty())
-            WriteIniString(L"Install", L"InstallTime", m_strInstallTime);
-    }
+    const StoredValueChoice time = ChooseStoredValue(ReadIniString(L"Install", L"InstallTime", L""), [] {
+        return FormatTime(L"%Y-%m-%d %H:%M:%S", CurrentTime());
+    });
+    m_strInstallTime = time.value;
+    if (time.write)
+        WriteIniString(L"Install", L"InstallTime", m_strInstallTime);
 
     m_nInstallType = ReadIniInt(L"Install", L"InstallType", 0);
     m_bAutorunStart = HasSwitch(L"/autorun");
@@ -41,6 +38,12 @@ void CInstallRecord::LoadInstallRecord() {
         m_strMacId = std::move(macId);
 }
 
+void CInstallRecord::SetReporting(IReportQueue* queue, const std::wstring& refer, const std::wstring& uid) {
+    m_pQueue = queue;
+    m_strRefer = refer;
+    m_strUid = uid;
+}
+
 std::wstring CInstallRecord::GetMacId() const {
     std::lock_guard<std::mutex> lock(m_macLock);
     return m_strMacId;
@@ -49,8 +52,8 @@ std::wstring CInstallRecord::GetMacId() const {
 BeaconValues CInstallRecord::Values() const {
     BeaconValues v;
     v.channel = m_strChannel;
-    v.refer = g_module.GetRefer();
-    v.uid = g_module.GetUid();
+    v.refer = m_strRefer;
+    v.uid = m_strUid;
     v.guid = m_strGuid;
     v.hardwareId = m_strHardwareId;
     v.netCafe = m_bNetCafe;
@@ -58,30 +61,29 @@ BeaconValues CInstallRecord::Values() const {
     return v;
 }
 
-void CInstallRecord::Queue(const BeaconRequest& request) const {
-    g_module.DownloadToTemp(request.url, request.requestType, request.fileName);
+bool CInstallRecord::Queue(const BeaconRequest& request) const {
+    return m_pQueue && m_pQueue->QueueReport(request.url, request.requestType, request.fileName);
 }
 
-void CInstallRecord::SendInstallBeacon() {
+bool CInstallRecord::SendInstallBeacon() {
     LoadInstallRecord();
-    Queue(MakeInstallBeacon(endpoints::BeaconBaseUrl(), Values(), m_nInstallType));
+    return Queue(MakeInstallBeacon(endpoints::BeaconBaseUrl(), Values(), m_nInstallType));
 }
 
-void CInstallRecord::SendActiveBeacon() {
+bool CInstallRecord::SendActiveBeacon() {
     LoadInstallRecord();
     if (m_bActiveSent)
-        return;
+        return false;
     m_bActiveSent = true;
-    Queue(MakeActiveBeacon(endpoints::BeaconBaseUrl(), Values(), m_bAutorunStart));
+    return Queue(MakeActiveBeacon(endpoints::BeaconBaseUrl(), Values(), m_bAutorunStart));
 }
 
-void CInstallRecord::SendUninstallBeacon() {
+bool CInstallRecord::SendUninstallBeacon() {
     LoadInstallRecord();
     const std::wstring today = FormatTime(L"%Y-%m-%d", CurrentTime());
-    Queue(MakeUninstallBeacon(endpoints::BeaconBaseUrl(), Values(), today));
+    return Queue(MakeUninstallBeacon(endpoints::BeaconBaseUrl(), Values(), today));
 }
 
-void CInstallRecord::SendUnionStats(bool platformBrowser) {
-    const std::string ansiUrl = ToNarrow(g_module.GetLastOpenedUrl());
-    Queue(MakeUnionStats(endpoints::UnionStatsBaseUrl(), ansiUrl, platformBrowser));
+bool CInstallRecord::SendUnionStats(bool platformBrowser, const std::wstring& openedUrl) {
+    return Queue(MakeUnionStats(endpoints::UnionStatsBaseUrl(), ToNarrow(openedUrl), platformBrowser));
 }

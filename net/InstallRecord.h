@@ -1,9 +1,11 @@
 // This installation's identity for the platform's statistics, and the beacons
 // that report installation, activity and uninstallation. One instance lives in the
-// global module; everything but GetMacId runs on the main thread.
+// global module, which gives it the values it reports besides its own and the queue
+// its reports go to; everything but GetMacId runs on the main thread.
 #pragma once
 
 #include "net/BeaconUrls.h"
+#include "net/ReportQueue.h"
 
 #include <mutex>
 #include <string>
@@ -18,14 +20,19 @@ public:
     // unusable), install type, "/autorun", net café, hardware and MAC ids.
     void LoadInstallRecord();
 
-    // Each loads the record first and queues its request through the global module.
-    void SendInstallBeacon();
-    // Queued once per process; later calls do nothing.
-    void SendActiveBeacon();
-    void SendUninstallBeacon();
-    // After a page was handed to a browser: which kind it was. Reports the global
-    // module's last opened URL.
-    void SendUnionStats(bool platformBrowser);
+    // The channel values every beacon carries (settings "Refer" and "UID") and the
+    // queue the reports go to. Set once the owner's settings are read; a record
+    // without a queue sends nothing.
+    void SetReporting(IReportQueue* queue, const std::wstring& refer, const std::wstring& uid);
+
+    // Each loads the record first and queues its request. False when nothing was
+    // queued (no queue, or the queue refused it).
+    bool SendInstallBeacon();
+    // Queued once per process; later calls do nothing and return false.
+    bool SendActiveBeacon();
+    bool SendUninstallBeacon();
+    // After a page was handed to a browser: which kind it was, and the URL handed on.
+    bool SendUnionStats(bool platformBrowser, const std::wstring& openedUrl);
 
     // Read by the download workers for their cookie (empty before the first load).
     std::wstring GetMacId() const;
@@ -42,7 +49,11 @@ public:
 
 private:
     BeaconValues Values() const;
-    void Queue(const BeaconRequest& request) const;
+    bool Queue(const BeaconRequest& request) const;
+
+    IReportQueue* m_pQueue = nullptr;
+    std::wstring m_strRefer;
+    std::wstring m_strUid;
 
     bool m_bLoaded = false;
     std::wstring m_strGuid;

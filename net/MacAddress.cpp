@@ -1,7 +1,7 @@
 #include "net/MacAddress.h"
 
-#include "app/Handles.h"
-#include "app/Utils.h"
+#include "app/base/Handles.h"
+#include "app/base/Utils.h"
 #include "net/SerialDecoding.h"
 
 #include <cstdio>

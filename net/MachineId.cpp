@@ -1,6 +1,6 @@
 #include "net/MachineId.h"
 
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "net/CpuId.h"
 #include "net/DiskSerial.h"
 #include "net/MacAddress.h"

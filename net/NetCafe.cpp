@@ -1,6 +1,6 @@
 #include "net/NetCafe.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/NetCafeTable.h"
 
 #include <windows.h>

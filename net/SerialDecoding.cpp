@@ -1,6 +1,6 @@
 #include "net/SerialDecoding.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "net/TargetPath.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 #include "net/UrlFileName.h"
 
 std::wstring ResolveTargetPath(const std::wstring& target, const std::wstring& url, bool nameFromUrl,

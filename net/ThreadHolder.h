@@ -2,7 +2,7 @@
 // procedure it runs.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "ui/Blit.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/PngResource.h"
 #include "ui/SliceLayout.h"
 

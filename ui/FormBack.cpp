@@ -1,9 +1,9 @@
 #include "ui/FormBack.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/Blit.h"
 #include "ui/FormPlacement.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 #include "ui/PngResource.h"
 
 namespace {

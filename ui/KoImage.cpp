@@ -1,6 +1,6 @@
 #include "ui/KoImage.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/Blit.h"
 #include "ui/SliceLayout.h"
 

@@ -3,7 +3,7 @@
 // takes its caption, font and colours from here.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/KoBaseControl.h"
 
 #include <string>

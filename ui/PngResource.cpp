@@ -2,7 +2,7 @@
 
 #include "ui/Premultiply.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "app/AppModule.h"
+#include "app/base/AppModule.h"
 
 #include <algorithm>
 

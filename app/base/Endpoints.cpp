@@ -1,4 +1,4 @@
-#include "app/Endpoints.h"
+#include "app/base/Endpoints.h"
 
 #include "GantryHosts.h"
 

@@ -1,4 +1,4 @@
-#include "app/ExternalPageRules.h"
+#include "app/base/ExternalPageRules.h"
 
 namespace {
 constexpr uint32_t kKeyRead = 0x20019;

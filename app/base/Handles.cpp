@@ -1,4 +1,4 @@
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <wininet.h>
 

@@ -1,8 +1,8 @@
-#include "app/ExternalPages.h"
+#include "app/base/PlatformBrowser.h"
 
-#include "app/ExternalPageRules.h"
-#include "app/Handles.h"
-#include "app/Utils.h"
+#include "app/base/ExternalPageRules.h"
+#include "app/base/Handles.h"
+#include "app/base/Utils.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 #include <cwchar>
 #include <sstream>

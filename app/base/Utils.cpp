@@ -1,6 +1,6 @@
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -17,12 +17,21 @@
 namespace {
 
 // Filled on first use (on the main thread during start-up) and only read later;
-// the lock keeps a first use from a worker thread safe as well.
-std::mutex g_folderLock;
-std::wstring g_appDataFolder;
-std::wstring g_tempFolder;
+// the lock keeps a first use from a worker thread safe as well. Built on first use:
+// the global module, a static object of another library, reads the folders from its
+// constructor, and a function-local static is ready then whatever the link order,
+// and destroyed only after that module.
+struct FolderCache {
+    std::mutex lock;
+    std::wstring appData;
+    std::wstring temp;
+};
+FolderCache& Folders() {
+    static FolderCache cache;
+    return cache;
+}
 
-std::mutex g_guidLock;
+std::mutex g_guidLock; // constant-initialised, like the buffer it guards
 wchar_t g_guidText[128] = L"";
 
 std::wstring SettingsOr(const std::wstring& file) {
@@ -32,8 +41,9 @@ std::wstring SettingsOr(const std::wstring& file) {
 } // namespace
 
 std::wstring GetAppDataFolder() {
-    std::lock_guard<std::mutex> lock(g_folderLock);
-    if (g_appDataFolder.empty()) {
+    FolderCache& folders = Folders();
+    std::lock_guard<std::mutex> lock(folders.lock);
+    if (folders.appData.empty()) {
         wchar_t buffer[MAX_PATH] = L"";
         SHGetSpecialFolderPathW(nullptr, buffer, CSIDL_APPDATA, FALSE);
         std::wstring path = EnsureTrailingBackslash(buffer);
@@ -41,9 +51,9 @@ std::wstring GetAppDataFolder() {
         path += L"tavro";
         path += L"\\";
         MakeSureDirExists(path.c_str());
-        g_appDataFolder = path;
+        folders.appData = path;
     }
-    return g_appDataFolder;
+    return folders.appData;
 }
 
 std::wstring GetSettingsIniPath() {
@@ -70,14 +80,15 @@ bool MakeSureDirExists(const wchar_t* path) {
 }
 
 std::wstring GetTempFolder() {
-    std::lock_guard<std::mutex> lock(g_folderLock);
-    if (g_tempFolder.empty()) {
+    FolderCache& folders = Folders();
+    std::lock_guard<std::mutex> lock(folders.lock);
+    if (folders.temp.empty()) {
         wchar_t buffer[MAX_PATH] = L"";
         DWORD len = GetTempPathW(MAX_PATH, buffer);
         if (len > 0 && len < MAX_PATH)
-            g_tempFolder.assign(buffer, len);
+            folders.temp.assign(buffer, len);
     }
-    return g_tempFolder;
+    return folders.temp;
 }
 
 std::wstring ReadIniString(const std::wstring& section, const std::wstring& key, const std::wstring& def,
@@ -216,6 +227,11 @@ void ClearUrlCache() {
     }
     if (find)
         FindCloseUrlCache(find);
+}
+
+bool HasSwitch(const wchar_t* sw) {
+    const wchar_t* commandLine = GetCommandLineW();
+    return sw && commandLine && wcsstr(commandLine, sw) != nullptr;
 }
 
 bool IsProcessElevated() {

@@ -3,7 +3,7 @@
 // They may be called from the main thread and from the download workers.
 #pragma once
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 #include <cstdint>
 #include <string>
@@ -48,6 +48,10 @@ std::wstring ToWide(const std::string& text);
 
 // Deletes every entry of the WinINet URL cache.
 void ClearUrlCache();
+
+// True when the text occurs anywhere in the full command line (case-sensitive): the
+// start switches ("/autorun", "/setupsucc", ...). False for a null text.
+bool HasSwitch(const wchar_t* sw);
 
 // True when the process token is elevated.
 bool IsProcessElevated();

@@ -3,8 +3,8 @@
 // USER and GDI objects and private bytes.
 //   bench_browser_view [CYCLES]   default 20
 // Wine reports 0 handles and 0 USER/GDI objects; those figures mean something on Windows only.
-#include "browser/AxHostWindow.h"
-#include "browser/BrowserView.h"
+#include "browser/host/AxHostWindow.h"
+#include "browser/host/BrowserView.h"
 
 #include <psapi.h>
 
@@ -52,7 +52,8 @@ Usage Measure() {
     pmc.cb = sizeof pmc;
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
                              sizeof pmc))
-        u.privateBytes = pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage; // Wine fills only the latter
+        u.privateBytes =
+            pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage; // Wine fills only the latter
     return u;
 }
 

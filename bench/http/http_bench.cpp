@@ -6,7 +6,7 @@
 //   bench_http idle SECONDS
 //       starts the downloader with nothing to do and prints the CPU time its two
 //       worker threads used over that many seconds.
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/HttpDownloader.h"
 
 #include <windows.h>

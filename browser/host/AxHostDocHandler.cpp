@@ -3,7 +3,7 @@
 // (BSTR to task-memory strings, IUnknown to the interface asked for). Without one,
 // or where the owner's handler supplies nothing, the browser's own behaviour stays.
 // Every out-parameter is cleared first, so no caller ever sees an unset one.
-#include "browser/AxHostWindow.h"
+#include "browser/host/AxHostWindow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "browser/AxHostWindow.h"
+#include "browser/host/AxHostWindow.h"
 
 #include <exdisp.h>
 #include <olectl.h>

@@ -15,8 +15,8 @@
 // owner's IDocHostUIHandlerDispatch once one is set.
 #pragma once
 
-#include "app/Handles.h"
-#include "browser/AxInterfaces.h"
+#include "app/base/Handles.h"
+#include "browser/host/AxInterfaces.h"
 
 #include <mshtmhst.h>
 #include <ocidl.h>

@@ -1,4 +1,4 @@
-#include "browser/AxInterfaces.h"
+#include "browser/host/AxInterfaces.h"
 
 extern "C" const IID IID_IAxWinHostWindow = {
     0xB6EA2050, 0x048A, 0x11D1, {0x82, 0xB9, 0x00, 0xC0, 0x4F, 0xB9, 0x94, 0x2E}};

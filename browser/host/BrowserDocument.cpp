@@ -1,4 +1,4 @@
-#include "browser/BrowserDocument.h"
+#include "browser/host/BrowserDocument.h"
 
 #include <mshtml.h>
 

@@ -4,7 +4,7 @@
 // the step was carried out.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <exdisp.h>
 #include <mshtmhst.h>

@@ -1,4 +1,4 @@
-#include "browser/BrowserEventArgs.h"
+#include "browser/host/BrowserEventArgs.h"
 
 namespace {
 

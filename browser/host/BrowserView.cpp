@@ -1,7 +1,7 @@
-#include "browser/BrowserView.h"
+#include "browser/host/BrowserView.h"
 
-#include "browser/AxHostWindow.h"
-#include "browser/BrowserDocument.h"
+#include "browser/host/AxHostWindow.h"
+#include "browser/host/BrowserDocument.h"
 
 #include <cstring>
 
@@ -189,7 +189,7 @@ bool CBrowserView::Navigate(const std::wstring& url, const std::vector<uint8_t>&
 }
 
 bool CBrowserView::Navigate(const std::wstring& url, const uint8_t* body, size_t size) {
-    m_strUrl = url;
+    m_state.m_strUrl = url;
     auto browser = GetBrowser();
     if (!browser)
         return false;
@@ -203,9 +203,9 @@ bool CBrowserView::Navigate(const std::wstring& url, const uint8_t* body, size_t
     }
     // The first navigation of a control can raise all of its events inside
     // Navigate2, so the wait for the first completion starts before the call.
-    const bool oldWait = m_bWaitFirstComplete;
-    const void* oldTop = m_pTopDispatch;
-    OnNavigate(url);
+    const bool oldWait = m_state.m_bWaitFirstComplete;
+    const void* oldTop = m_state.m_pTopDispatch;
+    m_state.RecordNavigate(url);
     CDestroyGuard guard(m_watch);
     HRESULT hr;
     if (size == 0)
@@ -215,8 +215,8 @@ bool CBrowserView::Navigate(const std::wstring& url, const uint8_t* body, size_t
     if (guard.Destroyed())
         return true; // a handler inside the call closed the view's owner
     if (size == 0 && hr != S_OK) {
-        m_bWaitFirstComplete = oldWait;
-        m_pTopDispatch = oldTop;
+        m_state.m_bWaitFirstComplete = oldWait;
+        m_state.m_pTopDispatch = oldTop;
         return false;
     }
     browser->put_Silent(VARIANT_TRUE); // no script-error or other dialogs
@@ -224,7 +224,7 @@ bool CBrowserView::Navigate(const std::wstring& url, const uint8_t* body, size_t
 }
 
 BOOL CBrowserView::PreTranslateMessage(MSG* msg) {
-    if (!msg || !m_hWnd || !IsBrowserInputMessage(msg->message))
+    if (!msg || !m_hWnd || !CBrowserViewState::IsBrowserInputMessage(msg->message))
         return FALSE;
     if (msg->hwnd != m_hWnd && !IsChild(m_hWnd, msg->hwnd))
         return FALSE;

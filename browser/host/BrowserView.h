@@ -1,7 +1,7 @@
 // The child window that shows web content in the application windows: a
 // WebBrowser control in a window of our host class (browser/AxHostWindow.h).
 // It reports what matters through m_event (browser/WebNotify.h): navigations
-// about to start (which the owner may cancel with m_bCancelNavigate from its
+// about to start (which the owner may cancel with CancelThisNavigation from its
 // handler), the first completed page after Navigate, completed top-level
 // documents, errors, title changes and new-window requests. It hides the
 // scroll bars and 3D borders of the pages, cancels downloads of ".exe" files
@@ -12,11 +12,11 @@
 // count whose reaching 0 frees nothing. UI thread only.
 #pragma once
 
-#include "app/Handles.h"
-#include "browser/AxInterfaces.h"
-#include "browser/BrowserViewState.h"
-#include "browser/DestroyGuard.h"
-#include "browser/WebNotify.h"
+#include "app/base/Handles.h"
+#include "browser/host/AxInterfaces.h"
+#include "browser/host/BrowserViewState.h"
+#include "browser/host/DestroyGuard.h"
+#include "browser/host/WebNotify.h"
 
 #include <exdisp.h>
 #include <mshtmhst.h>
@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-class CBrowserView : public CBrowserViewState {
+class CBrowserView {
 public:
     static constexpr const wchar_t* kClassName = L"GantryBrowserView";
 
@@ -56,7 +56,17 @@ public:
     void Refresh();
     // Gives the keyboard focus to the document's window.
     void FocusDocument();
-    std::wstring GetUrl() const { return m_strUrl; }
+    // The URL last given to Navigate or carried by the last reported navigation.
+    std::wstring GetUrl() const { return m_state.m_strUrl; }
+
+    // New-window requests are cancelled; their URL opens in this view instead and
+    // is reported as WN_NEW_WINDOW.
+    void SetBlockNewWindow(bool block) { m_state.m_bBlockNewWindow = block; }
+    // From a WN_BEFORE_NAVIGATE or WN_NEW_WINDOW handler: the navigation it is
+    // told of does not happen.
+    void CancelThisNavigation() { m_state.m_bCancelNavigate = true; }
+    // Whether documents show their scroll bars (hidden by default).
+    void SetNoScroll(bool noScroll) { m_state.m_bNoScroll = noScroll; }
 
     // The hosted control and host (null when unreachable).
     ComPtr<IWebBrowser2> GetBrowser() const;
@@ -69,6 +79,8 @@ public:
     bool IsSinkAdvised() const { return m_sinkCookie != 0; }
 
 private:
+    friend struct BrowserViewTestAccess; // tests set up what earlier events would have left
+
     // DWebBrowserEvents2, a COM identity of its own.
     class CEventSink : public IDispatch {
     public:
@@ -185,6 +197,7 @@ private:
     bool NotifyAboutView(unsigned int kind);
     HRESULT NotifyGetExternal(IDispatch** ppDispatch);
 
+    CBrowserViewState m_state;
     HWND m_hWnd = nullptr;
     LONG m_cRef = 0;
     CEventSink m_sink;

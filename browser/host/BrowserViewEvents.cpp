@@ -1,10 +1,10 @@
 // The view's DWebBrowserEvents2 sink and what it does with each event. Every
 // notification runs the owner's handler, which may close the owner and with it
 // this view; after one, only locals are touched unless the view still exists.
-#include "browser/BrowserView.h"
+#include "browser/host/BrowserView.h"
 
-#include "browser/BrowserDocument.h"
-#include "browser/BrowserEventArgs.h"
+#include "browser/host/BrowserDocument.h"
+#include "browser/host/BrowserEventArgs.h"
 
 #include <exdispid.h>
 
@@ -96,12 +96,12 @@ HRESULT CBrowserView::OnBeforeNavigate2(DISPPARAMS* params) {
     if (FAILED(hr))
         return hr;
     VARIANT_BOOL* cancel = args.cancel;
-    const BeforeNavigate step = OnBeforeNavigate(args.url);
+    const CBrowserViewState::BeforeNavigate step = m_state.DecideBeforeNavigate(args.url);
     if (step.notify && !NotifyAboutView(step.kind)) {
         *cancel = VARIANT_TRUE; // the view is gone: nothing may load in it
         return S_OK;
     }
-    if (m_bCancelNavigate)
+    if (m_state.m_bCancelNavigate)
         *cancel = VARIANT_TRUE;
     return S_OK;
 }
@@ -111,7 +111,7 @@ HRESULT CBrowserView::OnNewWindow2(DISPPARAMS* params) {
     HRESULT hr = DecodeNewWindow2(params, args);
     if (FAILED(hr))
         return hr;
-    *args.cancel = CancelNewWindow() ? VARIANT_TRUE : VARIANT_FALSE;
+    *args.cancel = m_state.CancelNewWindow() ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 
@@ -123,11 +123,11 @@ HRESULT CBrowserView::OnNewWindow3(DISPPARAMS* params) {
     HRESULT hr = DecodeNewWindow3(params, args);
     if (FAILED(hr))
         return hr;
-    *args.cancel = CancelNewWindow() ? VARIANT_TRUE : VARIANT_FALSE;
-    m_bNewWindowPending = true;
+    *args.cancel = m_state.CancelNewWindow() ? VARIANT_TRUE : VARIANT_FALSE;
+    m_state.m_bNewWindowPending = true;
     // A navigation that never started must not turn the next one into a new window.
     if (!Navigate(args.url))
-        m_bNewWindowPending = false;
+        m_state.m_bNewWindowPending = false;
     return S_OK;
 }
 
@@ -136,7 +136,7 @@ HRESULT CBrowserView::OnNavigateComplete2(DISPPARAMS* params) {
     HRESULT hr = DecodeComplete(params, args);
     if (FAILED(hr))
         return hr;
-    if (OnNavigateComplete(args.browser, args.url) && !NotifyAboutView(WN_NAVIGATE_COMPLETE))
+    if (m_state.AcceptFirstCompletion(args.browser, args.url) && !NotifyAboutView(WN_NAVIGATE_COMPLETE))
         return S_OK;
     // Every new document (of any frame) consults the view's handler directly.
     SetDocumentUIHandler(GetBrowser().Get(), &m_uiHandler);
@@ -148,9 +148,9 @@ HRESULT CBrowserView::OnDocumentComplete(DISPPARAMS* params) {
     HRESULT hr = DecodeComplete(params, args);
     if (FAILED(hr))
         return hr;
-    if (CBrowserViewState::OnDocumentComplete(args.browser) && !NotifyAboutView(WN_DOCUMENT_COMPLETE))
+    if (m_state.IsTopLevelDocument(args.browser) && !NotifyAboutView(WN_DOCUMENT_COMPLETE))
         return S_OK;
-    if (m_bNoScroll)
+    if (m_state.m_bNoScroll)
         HideDocumentScrollBars(BrowserFromDispatch(args.browser).Get()); // every frame
     return S_OK;
 }
@@ -161,7 +161,7 @@ HRESULT CBrowserView::OnNavigateError(DISPPARAMS* params) {
     HRESULT hr = DecodeNavigateError(params, args);
     if (FAILED(hr))
         return hr;
-    if (!ReportsNavigateError(args.status))
+    if (!CBrowserViewState::ReportsNavigateError(args.status))
         return S_OK;
     *args.cancel = VARIANT_TRUE;
     NotifyAboutView(WN_NAVIGATE_ERROR);

@@ -3,7 +3,7 @@
 // completed navigation); the two differ where the page is concerned: the
 // host's form suppresses the context menu, the document's form shows it and
 // asks for a page without help menu, 3D borders and (by default) scroll bars.
-#include "browser/BrowserView.h"
+#include "browser/host/BrowserView.h"
 
 // Both forms answer for each other, so each is reachable from the other.
 HRESULT CBrowserView::QueryHandler(REFIID riid, void** ppv) {
@@ -166,7 +166,7 @@ HRESULT STDMETHODCALLTYPE CBrowserView::CUIHandler::GetHostInfo(DOCHOSTUIINFO* p
     if (!pInfo)
         return E_POINTER;
     pInfo->cbSize = sizeof(DOCHOSTUIINFO);
-    pInfo->dwFlags = HostInfoFlags(pInfo->dwFlags, m_view.m_bNoScroll);
+    pInfo->dwFlags = CBrowserViewState::HostInfoFlags(pInfo->dwFlags, m_view.m_state.m_bNoScroll);
     pInfo->dwDoubleClick = 0;
     pInfo->pchHostCss = nullptr;
     pInfo->pchHostNS = nullptr;

@@ -1,6 +1,6 @@
-#include "browser/BrowserViewState.h"
+#include "browser/host/BrowserViewState.h"
 
-#include "browser/WebNotify.h"
+#include "browser/host/WebNotify.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
 
 } // namespace
 
-CBrowserViewState::BeforeNavigate CBrowserViewState::OnBeforeNavigate(const std::wstring& url) {
+CBrowserViewState::BeforeNavigate CBrowserViewState::DecideBeforeNavigate(const std::wstring& url) {
     m_bCancelNavigate = false;
     BeforeNavigate result;
     if (IsSkippedUrl(url))
@@ -33,13 +33,13 @@ CBrowserViewState::BeforeNavigate CBrowserViewState::OnBeforeNavigate(const std:
     return result;
 }
 
-void CBrowserViewState::OnNavigate(const std::wstring& url) {
+void CBrowserViewState::RecordNavigate(const std::wstring& url) {
     m_strUrl = url;
     m_bWaitFirstComplete = true;
     m_pTopDispatch = nullptr;
 }
 
-bool CBrowserViewState::OnNavigateComplete(const void* browser, const std::wstring& url) {
+bool CBrowserViewState::AcceptFirstCompletion(const void* browser, const std::wstring& url) {
     if (!m_bWaitFirstComplete || url == L"about:blank")
         return false;
     m_bWaitFirstComplete = false;
@@ -47,7 +47,7 @@ bool CBrowserViewState::OnNavigateComplete(const void* browser, const std::wstri
     return true;
 }
 
-bool CBrowserViewState::OnDocumentComplete(const void* browser) const {
+bool CBrowserViewState::IsTopLevelDocument(const void* browser) const {
     // Before the first qualifying completion there is no top-level object; a
     // null browser must not match that empty slot.
     return m_pTopDispatch != nullptr && browser == m_pTopDispatch;

@@ -1,7 +1,7 @@
 // The decisions of the browser view that need no Windows API: which
 // navigations are recorded, cancelled or reported, when a completion counts as
 // the first real page and which document completes are top-level. CBrowserView
-// derives from this and does the COM work around it, so the rules are tested
+// holds one privately and does the COM work around it, so the rules are tested
 // natively. Browser objects are compared by address only, never called here.
 #pragma once
 
@@ -27,17 +27,17 @@ public:
     // Start of BeforeNavigate2: resets m_bCancelNavigate and, unless the URL is
     // skipped, records it and says which notification to send. A URL from a
     // new-window request, or one containing ".exe", is cancelled here already.
-    BeforeNavigate OnBeforeNavigate(const std::wstring& url);
+    BeforeNavigate DecideBeforeNavigate(const std::wstring& url);
 
     // Navigate: records the URL and waits for the first real completion again.
-    void OnNavigate(const std::wstring& url);
+    void RecordNavigate(const std::wstring& url);
 
     // NavigateComplete2: true when this is the first completion after Navigate
     // whose URL is not "about:blank"; it then becomes the top-level object.
-    bool OnNavigateComplete(const void* browser, const std::wstring& url);
+    bool AcceptFirstCompletion(const void* browser, const std::wstring& url);
 
     // DocumentComplete: true for the top-level browser object.
-    bool OnDocumentComplete(const void* browser) const;
+    bool IsTopLevelDocument(const void* browser) const;
 
     // NewWindow2/NewWindow3: whether to cancel the new window.
     bool CancelNewWindow() const { return m_bBlockNewWindow; }

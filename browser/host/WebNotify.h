@@ -5,7 +5,7 @@
 // a BSTR in lParam, which a 32-bit integer would cut on x64.
 #pragma once
 
-#include "browser/DestroyGuard.h"
+#include "browser/host/DestroyGuard.h"
 
 #include <cstdint>
 #include <memory>

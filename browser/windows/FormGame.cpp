@@ -1,4 +1,4 @@
-#include "browser/FormGame.h"
+#include "browser/windows/FormGame.h"
 
 #include "app/GlobalModule.h"
 

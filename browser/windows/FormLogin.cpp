@@ -1,12 +1,12 @@
-#include "browser/FormLogin.h"
+#include "browser/windows/FormLogin.h"
 
-#include "app/Endpoints.h"
+#include "app/base/Endpoints.h"
 #include "app/GlobalModule.h"
 #include "app/Messages.h"
-#include "app/Utils.h"
-#include "browser/LoginMarkers.h"
+#include "app/base/Utils.h"
+#include "browser/windows/LoginMarkers.h"
 #include "res/resource.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 #include "ui/PngResource.h"
 
 namespace {
@@ -79,7 +79,7 @@ bool CFormLogin::Init() {
     // The browser waits off screen until its page has arrived or failed.
     m_view.Create(window, RECT{-100, -100, -50, -50});
     Subscribe(m_view.m_event, this, &CFormLogin::OnWebNotify);
-    m_view.m_bBlockNewWindow = true;
+    m_view.SetBlockNewWindow(true);
     m_view.Navigate(g_module.GetLoginUrl());
     m_view.FocusDocument();
     return true;
@@ -101,7 +101,7 @@ void CFormLogin::ReturnFromGame() {
 }
 
 void CFormLogin::ShowLoginState(bool error) {
-    m_bStateShown = true;
+    m_bPageResultShown = true;
     // The background form carries the taskbar button.
     LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
     ex = (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW;
@@ -177,14 +177,14 @@ void CFormLogin::OnBeforeNavigate() {
         g_module.SetServerId(markers.serverId);
     m_strGameUrl = m_strLastUrl;
     // The login page stays; the game opens once this event has finished.
-    m_view.m_bCancelNavigate = true;
+    m_view.CancelThisNavigation();
     PostMessageW(window, UM_ENTER_GAME, 0, 0);
 }
 
 void CFormLogin::OnNewWindow() {
     const std::wstring url = m_view.GetUrl();
     if (IsExternalLoginUrl(url, endpoints::PlatformLoginHost())) {
-        m_view.m_bCancelNavigate = true;
+        m_view.CancelThisNavigation();
         m_strExternalLoginUrl = url;
         PostMessageW(window, UM_EXTERNAL_LOGIN, 0, 0);
         return;

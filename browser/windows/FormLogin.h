@@ -6,7 +6,7 @@
 // ends the application.
 #pragma once
 
-#include "browser/BrowserView.h"
+#include "browser/host/BrowserView.h"
 #include "ui/KoButton.h"
 #include "ui/KoForm.h"
 #include "ui/KoImage.h"
@@ -42,7 +42,7 @@ public:
     void ShowLoginState(bool error);
     // True once the page has arrived or failed and the window was placed for it;
     // parking it off screen after that would hide it for good.
-    bool IsStateShown() const { return m_bStateShown; }
+    bool HasShownPageResult() const { return m_bPageResultShown; }
 
     CKoImage m_background;
     CKoButton m_btnClose;
@@ -60,7 +60,7 @@ public:
     std::wstring m_strExternalLoginUrl;
 
 private:
-    bool m_bStateShown = false;
+    bool m_bPageResultShown = false;
     void OnBeforeNavigate();
     void OnNewWindow();
     void OnStatusLabelClicked();

@@ -1,4 +1,4 @@
-#include "browser/FormQQLogin.h"
+#include "browser/windows/FormQQLogin.h"
 
 #include "app/GlobalModule.h"
 

@@ -1,6 +1,6 @@
-#include "browser/LoginMarkers.h"
+#include "browser/windows/LoginMarkers.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 LoginMarkers ReadLoginMarkers(const std::wstring& url) {
     LoginMarkers m;

@@ -1,6 +1,6 @@
 // Registry location and value rules of the platform browser, and the URL as a
 // single browser argument.
-#include "app/ExternalPageRules.h"
+#include "app/base/ExternalPageRules.h"
 
 #include <gtest/gtest.h>
 

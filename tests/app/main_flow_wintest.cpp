@@ -3,9 +3,10 @@
 // closing it brings both back.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
+#include "app/base/Utils.h"
 #include "app/Messages.h"
-#include "browser/FormGame.h"
-#include "browser/FormQQLogin.h"
+#include "browser/windows/FormGame.h"
+#include "browser/windows/FormQQLogin.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -3,7 +3,7 @@
 // main writes what it computed to the file named by the first argument, one
 // "key=value" line each, UTF-8.
 #include "app/GlobalModule.h"
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 
 #include "tests/support/Utf8Text.h"
 

@@ -2,7 +2,7 @@
 // this prefix's app-data folder, the run counter, the login URL and the defaults.
 // Each case starts the probe program (the module and nothing else) as a child
 // process, because the module is built once per process, before main.
-#include "app/Endpoints.h"
+#include "app/base/Endpoints.h"
 #include "child_process.h"
 
 #include <gtest/gtest.h>

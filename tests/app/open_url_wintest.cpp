@@ -4,7 +4,7 @@
 // The union statistics request is checked in the simulator's log.
 #include "tests/net/IdentTestSupport.h"
 
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "child_process.h"
 #include "tests/support/SimClient.h"
 

@@ -3,8 +3,8 @@
 // or of the wrong type.
 #include "tests/net/IdentTestSupport.h"
 
-#include "app/ExternalPages.h"
-#include "app/Utils.h"
+#include "app/base/PlatformBrowser.h"
+#include "app/base/Utils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The launcher's text helpers: URL encoding and decoding, query parameters,
 // splitting, numbers, hex and GUID text.
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The Win32 utilities against the real system: INI files, folders, the WinINet
 // cache, GUIDs from several threads, code pages and the environment tests.
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "child_process.h"
 
 #include <gtest/gtest.h>

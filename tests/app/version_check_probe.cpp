@@ -12,7 +12,7 @@
 // whether this process is elevated.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 
 #include "tests/support/Utf8Text.h"
 

@@ -2,7 +2,7 @@
 // window, bounded message pumping and a recorder of web notifications.
 #pragma once
 
-#include "browser/BrowserView.h"
+#include "browser/host/BrowserView.h"
 
 #include <windows.h>
 
@@ -10,6 +10,12 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+// The view's private state, for tests that set up what earlier events would have
+// left behind or read what an event decided.
+struct BrowserViewTestAccess {
+    static CBrowserViewState& State(CBrowserView& view) { return view.m_state; }
+};
 
 namespace browsertest {
 

@@ -4,7 +4,7 @@
 // IDocHostUIHandlerDispatch (checked with recording fakes).
 #include "tests/browser/BrowserTestSupport.h"
 
-#include "browser/AxHostWindow.h"
+#include "browser/host/AxHostWindow.h"
 
 #include <exdisp.h>
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/FakeDocument.h"
 
-#include "browser/AxHostWindow.h"
+#include "browser/host/AxHostWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ protected:
         RECT rc = {0, 0, 400, 300};
         hwnd = view.Create(parent, rc);
         ASSERT_TRUE(hwnd);
-        view.m_bBlockNewWindow = true;
+        view.SetBlockNewWindow(true);
     }
     void TearDown() override {
         if (parent)
@@ -50,7 +50,7 @@ protected:
 };
 
 TEST_F(ViewEvents, SkippedAndReportedUrlsThroughTheSink) {
-    view.m_strUrl = L"http://host/start";
+    BrowserViewTestAccess::State(view).m_strUrl = L"http://host/start";
     EXPECT_EQ(RaiseBeforeNavigate(view, L"javascript:void(0)"), VARIANT_FALSE);
     EXPECT_EQ(RaiseBeforeNavigate(view, L"about:blank#top"), VARIANT_FALSE);
     EXPECT_TRUE(recorder.events.empty());
@@ -62,7 +62,7 @@ TEST_F(ViewEvents, SkippedAndReportedUrlsThroughTheSink) {
 }
 
 TEST_F(ViewEvents, CancelIsWrittenAsVariantTrue) {
-    recorder.onNotify = [&](const Notification&) { view.m_bCancelNavigate = true; };
+    recorder.onNotify = [&](const Notification&) { view.CancelThisNavigation(); };
     EXPECT_EQ(RaiseBeforeNavigate(view, L"http://host/x"), VARIANT_TRUE);
     recorder.onNotify = nullptr;
     EXPECT_EQ(RaiseBeforeNavigate(view, L"http://host/y"), VARIANT_FALSE); // reset for each navigation
@@ -86,13 +86,14 @@ TEST_F(ViewEvents, NavigateCompleteOnlyForTheFirstRealPageAfterNavigate) {
     auto fake = AttachFake();                               // so the document steps have something to call
     RaiseNavigateComplete(view, L"http://host/early", top); // no Navigate yet
     EXPECT_TRUE(recorder.events.empty());
-    view.OnNavigate(L"about:blank"); // what Navigate(L"about:blank") records
+    BrowserViewTestAccess::State(view).RecordNavigate(
+        L"about:blank"); // what Navigate(L"about:blank") records
     RaiseNavigateComplete(view, L"about:blank", top);
     EXPECT_TRUE(recorder.events.empty());
     RaiseNavigateComplete(view, L"http://host/page", top);
     RaiseNavigateComplete(view, L"http://host/frame", frame);
     EXPECT_EQ(recorder.Kinds(), (std::vector<unsigned int>{WN_NAVIGATE_COMPLETE}));
-    EXPECT_EQ(view.m_pTopDispatch, top);
+    EXPECT_EQ(BrowserViewTestAccess::State(view).m_pTopDispatch, top);
     // Every completion gives the document the direct handler.
     EXPECT_EQ(record.setUIHandler, 4);
     EXPECT_EQ(record.uiHandler, static_cast<IUnknown*>(view.GetUIHandler()));
@@ -102,7 +103,7 @@ TEST_F(ViewEvents, DocumentCompleteForTopLevelOnlyAndScrollBarsHiddenInEveryFram
     FakeDocumentRecord frameRecord = {};
     auto top = ComPtr<IWebBrowser2>::Attach(FakeBrowser_Create(&record));
     auto frame = ComPtr<IWebBrowser2>::Attach(FakeBrowser_Create(&frameRecord));
-    view.OnNavigate(L"http://host/page");
+    BrowserViewTestAccess::State(view).RecordNavigate(L"http://host/page");
     RaiseDocumentComplete(view, L"http://host/page", top.Get()); // before the first completion
     EXPECT_TRUE(recorder.events.empty());
     RaiseNavigateComplete(view, L"http://host/page", top.Get());
@@ -114,7 +115,7 @@ TEST_F(ViewEvents, DocumentCompleteForTopLevelOnlyAndScrollBarsHiddenInEveryFram
     EXPECT_EQ(record.putScroll, 3);
     EXPECT_EQ(frameRecord.putScroll, 1);
     EXPECT_STREQ(frameRecord.scroll, L"no");
-    view.m_bNoScroll = false;
+    view.SetNoScroll(false);
     RaiseDocumentComplete(view, L"http://host/frame", frame.Get());
     EXPECT_EQ(frameRecord.putScroll, 1);
     top.Reset();
@@ -197,7 +198,7 @@ TEST_F(ViewEvents, DirectHandlerShowsTheMenuAndAsksForABorderlessPage) {
     EXPECT_EQ(info.dwDoubleClick, 0u);
     EXPECT_EQ(info.pchHostCss, nullptr);
     EXPECT_EQ(info.pchHostNS, nullptr);
-    view.m_bNoScroll = false;
+    view.SetNoScroll(false);
     info.dwFlags = 0;
     direct->GetHostInfo(&info);
     EXPECT_EQ(info.dwFlags, 0x00200006u);

@@ -3,7 +3,7 @@
 // first navigation of a control runs inside Navigate2).
 #include "tests/browser/BrowserTestSupport.h"
 
-#include "browser/AxHostWindow.h"
+#include "browser/host/AxHostWindow.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -24,7 +24,7 @@ protected:
         RECT rc = {308, 170, 910, 547};
         hwnd = view.Create(parent, rc);
         ASSERT_TRUE(hwnd);
-        view.m_bBlockNewWindow = true;
+        view.SetBlockNewWindow(true);
         port = UnusedPort();
         ASSERT_NE(port, 0);
     }
@@ -98,7 +98,7 @@ TEST_F(ViewTest, SecondCreateOnTheSameViewFails) {
 TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     const std::wstring url = Url(L"/login.html");
     ASSERT_TRUE(view.Navigate(url));
-    EXPECT_TRUE(view.m_bWaitFirstComplete);
+    EXPECT_TRUE(BrowserViewTestAccess::State(view).m_bWaitFirstComplete);
     ASSERT_TRUE(WaitForErrors(1));
     ASSERT_GE(recorder.events.size(), 2u);
     EXPECT_EQ(recorder.events[0].kind, WN_BEFORE_NAVIGATE);
@@ -116,7 +116,7 @@ TEST_F(ViewTest, CancelFromTheHandlerStopsTheNavigation) {
     const std::wstring cancelled = Url(L"/cancel-me"), allowed = Url(L"/allowed");
     recorder.onNotify = [&](const Notification& n) {
         if (n.kind == WN_BEFORE_NAVIGATE && n.url == cancelled)
-            view.m_bCancelNavigate = true;
+            view.CancelThisNavigation();
     };
     ASSERT_TRUE(view.Navigate(cancelled));
     ASSERT_TRUE(PumpUntil([&] { return recorder.Count(WN_BEFORE_NAVIGATE) == 1; }, 15000));
@@ -156,11 +156,11 @@ TEST_F(ViewTest, ExeUrlsAreCancelledAsNewWindowsButUpperCaseExeIsNot) {
 TEST_F(ViewTest, BlockedNewWindowComesBackAsNewWindowNotification) {
     const std::wstring popup = Url(L"/popup.html"), after = Url(L"/after");
     EXPECT_EQ(RaiseNewWindow3(view, popup), VARIANT_TRUE);
-    EXPECT_TRUE(view.m_bNewWindowPending);
+    EXPECT_TRUE(BrowserViewTestAccess::State(view).m_bNewWindowPending);
     ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));
     EXPECT_EQ(recorder.events[0].kind, WN_NEW_WINDOW);
     EXPECT_EQ(recorder.events[0].url, popup);
-    EXPECT_FALSE(view.m_bNewWindowPending);
+    EXPECT_FALSE(BrowserViewTestAccess::State(view).m_bNewWindowPending);
     ASSERT_TRUE(view.Navigate(after));
     ASSERT_TRUE(WaitForErrors(1));
     EXPECT_EQ(recorder.events.back().url, after); // the popup never loaded
@@ -168,9 +168,9 @@ TEST_F(ViewTest, BlockedNewWindowComesBackAsNewWindowNotification) {
 }
 
 TEST_F(ViewTest, NewWindowIsLetThroughWhenNotBlocked) {
-    view.m_bBlockNewWindow = false;
+    view.SetBlockNewWindow(false);
     EXPECT_EQ(RaiseNewWindow2(view), VARIANT_FALSE);
-    view.m_bBlockNewWindow = true;
+    view.SetBlockNewWindow(true);
     EXPECT_EQ(RaiseNewWindow2(view), VARIANT_TRUE);
 }
 

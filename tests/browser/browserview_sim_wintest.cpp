@@ -20,7 +20,7 @@ protected:
         parent = MakeParentWindow();
         RECT rc = {0, 0, 400, 300};
         ASSERT_TRUE(view.Create(parent, rc));
-        view.m_bBlockNewWindow = true;
+        view.SetBlockNewWindow(true);
     }
     void TearDown() override { DestroyWindow(parent); }
 
@@ -74,7 +74,7 @@ TEST_F(ViewAgainstServer, GetReachesTheServerAfterBeforeNavigate) {
 TEST_F(ViewAgainstServer, CancelledNavigationNeverReachesTheServer) {
     recorder.onNotify = [&](const Notification& n) {
         if (n.kind == WN_BEFORE_NAVIGATE && n.url == Url(L"/cancelled"))
-            view.m_bCancelNavigate = true;
+            view.CancelThisNavigation();
     };
     ASSERT_TRUE(view.Navigate(Url(L"/cancelled")));
     ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));

@@ -1,7 +1,7 @@
 // The browser view's rules, without a browser: which navigations are skipped,
 // reported or cancelled, which completions count, and the host flags.
-#include "browser/BrowserViewState.h"
-#include "browser/WebNotify.h"
+#include "browser/host/BrowserViewState.h"
+#include "browser/host/WebNotify.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ TEST(BrowserViewState, BeforeNavigateDecisions) {
         state.m_strUrl = L"previous";
         state.m_bNewWindowPending = c.pending;
         state.m_bCancelNavigate = true; // left over from an earlier navigation
-        const auto step = state.OnBeforeNavigate(c.url);
+        const auto step = state.DecideBeforeNavigate(c.url);
         SCOPED_TRACE(std::wstring(c.url).c_str());
         EXPECT_EQ(step.notify, c.notify);
         if (c.notify) {
@@ -58,37 +58,37 @@ TEST(BrowserViewState, BeforeNavigateDecisions) {
 TEST(BrowserViewState, UrlWithEmbeddedNulIsMatchedWhole) {
     CBrowserViewState state;
     std::wstring url(L"http://host/a\0b.exe", 19);
-    EXPECT_EQ(state.OnBeforeNavigate(url).kind, WN_NEW_WINDOW);
+    EXPECT_EQ(state.DecideBeforeNavigate(url).kind, WN_NEW_WINDOW);
     EXPECT_EQ(state.m_strUrl, url);
 }
 
 TEST(BrowserViewState, FirstRealCompletionAfterNavigateCounts) {
     int top = 0, frame = 0, other = 0;
     CBrowserViewState state;
-    EXPECT_FALSE(state.OnNavigateComplete(&top, L"http://host/")); // no Navigate yet
-    state.OnNavigate(L"about:blank");
+    EXPECT_FALSE(state.AcceptFirstCompletion(&top, L"http://host/")); // no Navigate yet
+    state.RecordNavigate(L"about:blank");
     EXPECT_TRUE(state.m_bWaitFirstComplete);
     EXPECT_EQ(state.m_strUrl, L"about:blank");
-    EXPECT_FALSE(state.OnNavigateComplete(&top, L"about:blank"));
+    EXPECT_FALSE(state.AcceptFirstCompletion(&top, L"about:blank"));
     EXPECT_TRUE(state.m_bWaitFirstComplete);
-    EXPECT_TRUE(state.OnNavigateComplete(&top, L"about:blank#x")); // not exactly about:blank
+    EXPECT_TRUE(state.AcceptFirstCompletion(&top, L"about:blank#x")); // not exactly about:blank
     EXPECT_FALSE(state.m_bWaitFirstComplete);
     EXPECT_EQ(state.m_pTopDispatch, &top);
-    EXPECT_FALSE(state.OnNavigateComplete(&frame, L"http://host/frame"));
+    EXPECT_FALSE(state.AcceptFirstCompletion(&frame, L"http://host/frame"));
     EXPECT_EQ(state.m_pTopDispatch, &top);
 
-    EXPECT_TRUE(state.OnDocumentComplete(&top));
-    EXPECT_FALSE(state.OnDocumentComplete(&frame));
-    EXPECT_FALSE(state.OnDocumentComplete(nullptr));
-    EXPECT_TRUE(state.OnDocumentComplete(&top)); // later top-level documents too
+    EXPECT_TRUE(state.IsTopLevelDocument(&top));
+    EXPECT_FALSE(state.IsTopLevelDocument(&frame));
+    EXPECT_FALSE(state.IsTopLevelDocument(nullptr));
+    EXPECT_TRUE(state.IsTopLevelDocument(&top)); // later top-level documents too
 
-    state.OnNavigate(L"http://host/next");
+    state.RecordNavigate(L"http://host/next");
     EXPECT_EQ(state.m_pTopDispatch, nullptr);
-    EXPECT_FALSE(state.OnDocumentComplete(&top)); // until the next first completion
-    EXPECT_FALSE(state.OnDocumentComplete(nullptr));
-    EXPECT_TRUE(state.OnNavigateComplete(&other, L"http://host/next"));
-    EXPECT_TRUE(state.OnDocumentComplete(&other));
-    EXPECT_FALSE(state.OnDocumentComplete(&top));
+    EXPECT_FALSE(state.IsTopLevelDocument(&top)); // until the next first completion
+    EXPECT_FALSE(state.IsTopLevelDocument(nullptr));
+    EXPECT_TRUE(state.AcceptFirstCompletion(&other, L"http://host/next"));
+    EXPECT_TRUE(state.IsTopLevelDocument(&other));
+    EXPECT_FALSE(state.IsTopLevelDocument(&top));
 }
 
 TEST(BrowserViewState, NavigateErrorsExceptAbortAreReported) {

@@ -1,5 +1,5 @@
 // Web notifications: order, values, ownership, and a notifier that dies while it fires.
-#include "browser/WebNotify.h"
+#include "browser/host/WebNotify.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The handle owners against the real system: what they hold is closed exactly once.
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <gtest/gtest.h>
 #include <wininet.h>

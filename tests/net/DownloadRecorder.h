@@ -2,7 +2,7 @@
 // thread it runs, so a test can wait for the end and look at every stage.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/DownloadTask.h"
 
 #include <windows.h>

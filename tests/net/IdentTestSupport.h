@@ -3,7 +3,7 @@
 // name, and runs of the helper with a chosen affinity mask.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "net/CpuId.h"
 #include "net/DiskSerial.h"
 #include "net/MacAddress.h"

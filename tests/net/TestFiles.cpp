@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <vector>
 

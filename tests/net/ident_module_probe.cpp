@@ -7,8 +7,8 @@
 //   ident_module_probe <out> pay            GetPayUrl before and after a login
 // Results go to <out> as "key=value" lines, UTF-8.
 #include "app/GlobalModule.h"
-#include "app/Handles.h"
-#include "app/Utils.h"
+#include "app/base/Handles.h"
+#include "app/base/Utils.h"
 
 #include "tests/support/Utf8Text.h"
 

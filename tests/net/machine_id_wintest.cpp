@@ -2,7 +2,7 @@
 // and dependent on the processor signature that only an unrestricted process gets.
 #include "IdentTestSupport.h"
 
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "net/CpuId.h"
 #include "net/DiskSerial.h"
 #include "net/MacAddress.h"

@@ -3,7 +3,7 @@
 // copies of the helper program running under a product's executable name.
 #include "IdentTestSupport.h"
 
-#include "app/Utils.h"
+#include "app/base/Utils.h"
 #include "net/NetCafe.h"
 
 #include <gtest/gtest.h>

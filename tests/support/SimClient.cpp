@@ -1,6 +1,6 @@
 #include "tests/support/SimClient.h"
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 
 #include <wininet.h>
 

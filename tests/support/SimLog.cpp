@@ -1,6 +1,6 @@
 #include "tests/support/SimLog.h"
 
-#include "app/TextUtils.h"
+#include "app/base/TextUtils.h"
 
 #include <cstdlib>
 #include <locale>

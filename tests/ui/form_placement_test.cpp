@@ -1,6 +1,6 @@
 // Positions, styles and message points of the forms.
 #include "ui/FormPlacement.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +59,7 @@ TEST(FormPlacement, MessagePointWordsAreUnsigned) {
     }
 }
 
-TEST(FormSettings, TopMostDefaultsToZeroAndIsProcessWide) {
+TEST(TopMostSetting, TopMostDefaultsToZeroAndIsProcessWide) {
     EXPECT_EQ(TopMostSetting(), 0);
     SetTopMostSetting(1);
     EXPECT_EQ(TopMostSetting(), 1);

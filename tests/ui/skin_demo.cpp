@@ -13,7 +13,7 @@
 #include "ui/KoButton.h"
 #include "ui/KoImage.h"
 #include "ui/KoLabel.h"
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/Blit.h"
 #include "ui/PngResource.h"
 

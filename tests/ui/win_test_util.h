@@ -2,7 +2,7 @@
 // read back, and the raw bytes of the test program's own resources.
 #pragma once
 
-#include "app/Handles.h"
+#include "app/base/Handles.h"
 #include "ui/Image.h"
 
 #include <windows.h>

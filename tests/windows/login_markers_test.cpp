@@ -1,5 +1,5 @@
 // What the login window reads from the URLs its page navigates to.
-#include "browser/LoginMarkers.h"
+#include "browser/windows/LoginMarkers.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // control's first navigation fails; later events the control cannot raise here
 // (completions, marker navigations of a page's script) are raised through the
 // view's own event sink, with the arguments the control passes.
-#include "app/Endpoints.h"
+#include "app/base/Endpoints.h"
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
 #include "app/Messages.h"
-#include "app/Utils.h"
-#include "browser/FormQQLogin.h"
+#include "app/base/Utils.h"
+#include "browser/windows/FormQQLogin.h"
 #include "tests/browser/BrowserTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -60,9 +60,9 @@ protected:
         g_module.m_formBack.ShowOffscreen();
         Login().SetBounds(RECT{0, 0, 1200, 760});
         Login().Init();
-        if (!Login().IsStateShown())
+        if (!Login().HasShownPageResult())
             Login().ShowOffscreen();
-        PumpUntil([] { return Login().IsStateShown(); }, 20000);
+        PumpUntil([] { return Login().HasShownPageResult(); }, 20000);
     }
 };
 
@@ -88,11 +88,11 @@ TEST_F(LoginWindowTest, ControlsLieWhereTheArtworkHasThem) {
     ASSERT_TRUE(GetLayeredWindowAttributes(LoginWindow(), &key, &alpha, &flags));
     EXPECT_EQ(key, RGB(255, 128, 255));
     EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY));
-    EXPECT_TRUE(Login().m_view.m_bBlockNewWindow);
+    EXPECT_TRUE(BrowserViewTestAccess::State(Login().m_view).m_bBlockNewWindow);
 }
 
 TEST_F(LoginWindowTest, AFailedLoginPageShowsTheRetryLabelCentred) {
-    ASSERT_TRUE(Login().IsStateShown());
+    ASSERT_TRUE(Login().HasShownPageResult());
     EXPECT_EQ(Login().m_lblStatus.GetText(), kNetworkError);
     RECT view = ChildRectInParent(Login().m_view.GetHwnd());
     EXPECT_EQ(view.left, -100);

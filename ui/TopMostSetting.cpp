@@ -1,4 +1,4 @@
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 
 #include <atomic>
 

@@ -1,0 +1,29 @@
+// Game and external-login window objects whose windows are gone. A retired object
+// is freed when the next one of its kind retires (from a posted message or a window
+// procedure of another window, so none of its own code is running then) and at exit.
+#pragma once
+
+#include <memory>
+
+class CFormGame;
+class CFormQQLogin;
+
+class CRetiredForms {
+public:
+    CRetiredForms();
+    ~CRetiredForms();
+    CRetiredForms(const CRetiredForms&) = delete;
+    CRetiredForms& operator=(const CRetiredForms&) = delete;
+
+    // Takes ownership (null is allowed) and frees the one retired before.
+    void RetireGame(CFormGame* game);
+    void RetireQQLogin(CFormQQLogin* form);
+
+private:
+    std::unique_ptr<CFormGame> m_game;
+    std::unique_ptr<CFormQQLogin> m_qqLogin;
+};
+
+// Defined with the other process-wide statics (app/Statics.cpp), after the global
+// module, so the forms go before the module they use.
+extern CRetiredForms g_retiredForms;

@@ -1,7 +1,7 @@
 #include "ui/KoForm.h"
 
 #include "ui/FormPlacement.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 
 #include <commctrl.h>
 
@@ -78,6 +78,8 @@ bool CKoForm::RemoveControl(CKoBaseControl* control) {
     if (it == controls.end())
         return false;
     controls.erase(it);
+    if (pressedControl == control)
+        pressedControl = nullptr;
     return true;
 }
 
@@ -255,15 +257,34 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, MessagePointOf(lParam));
         return 0;
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(wParam, MessagePointOf(lParam));
+    case WM_LBUTTONDOWN: {
+        const POINT pt = MessagePointOf(lParam);
+        pressedControl = ControlAt(pt);
+        OnLButtonDown(wParam, pt);
         return 0;
-    case WM_LBUTTONUP:
-        OnLButtonUp(wParam, MessagePointOf(lParam));
+    }
+    case WM_LBUTTONUP: {
+        const POINT pt = MessagePointOf(lParam);
+        CKoBaseControl* const pressed = pressedControl;
+        pressedControl = nullptr;
+        // Pressed on one control and released over another: no click at all.
+        if (ControlAt(pt) == pressed)
+            OnLButtonUp(wParam, pt);
         return 0;
-    case WM_LBUTTONDBLCLK:
-        OnLButtonDblClk(wParam, MessagePointOf(lParam));
+    }
+    case WM_LBUTTONDBLCLK: {
+        // The second press of a double click arrives as this message, not as a press.
+        const POINT pt = MessagePointOf(lParam);
+        pressedControl = ControlAt(pt);
+        OnLButtonDblClk(wParam, pt);
         return 0;
+    }
+    case WM_NCDESTROY:
+        // The handle may be reused for another window from now on.
+        window = nullptr;
+        pressedControl = nullptr;
+        trackingMouse = false;
+        return 1;
     case WM_MOUSEWHEEL: {
         const MessagePoint screen = PointFromMessageParam(uint64_t(lParam));
         POINT pt = {screen.x, screen.y};

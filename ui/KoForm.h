@@ -47,7 +47,10 @@ public:
     virtual void RedrawControls();
     virtual void ReservedForm();
     virtual HWND GetHwnd() const;
-    // 0 when the message was handled, 1 when the caller passes it on.
+    // 0 when the message was handled, 1 when the caller passes it on. A click is a
+    // press and a release on the same control: OnLButtonUp runs only when the
+    // release is over the control that took the press (or over none, as the press
+    // was). WM_NCDESTROY makes the form forget its window (passed on as well).
     virtual LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // The base consumes nothing the windows care about and answers TRUE; the
     // windows that the message loop consults override it.
@@ -65,5 +68,6 @@ public:
     bool trackingMouse = false;
     bool hoverSeen = false;
     HWND window = nullptr;
+    CKoBaseControl* pressedControl = nullptr; // under the last press (or double click)
     std::vector<CKoBaseControl*> controls;
 };

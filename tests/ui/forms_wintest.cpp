@@ -4,7 +4,7 @@
 #include "tests/ui/ui_test_ids.h"
 #include "tests/ui/win_test_util.h"
 #include "ui/FormBack.h"
-#include "ui/FormSettings.h"
+#include "ui/TopMostSetting.h"
 #include "ui/KoButton.h"
 #include "ui/KoImage.h"
 #include "ui/KoLabel.h"
@@ -202,6 +202,41 @@ TEST(Form, ButtonsAtOverlappingPointsAndClicks) {
     EXPECT_EQ(form.clicked, &above);
     EXPECT_EQ(above.state, StateReleased);
     EXPECT_EQ(below.state, StateNormal);
+}
+
+TEST(Form, AClickIsAPressAndAReleaseOnTheSameControl) {
+    TestForm form;
+    Routed routed(form);
+    ASSERT_TRUE(MakeWindow(form));
+    CKoButton left, right;
+    left.SetImages(IDT_SOLID, Self(), IDT_SOLID_RGBA, IDT_SOLID_RGBA);
+    right.SetImages(IDT_SOLID, Self(), IDT_SOLID_RGBA, IDT_SOLID_RGBA);
+    left.SetBounds({0, 0, 40, 40});
+    right.SetBounds({100, 0, 140, 40});
+    form.AddControl(&left);
+    form.AddControl(&right);
+    const HWND hwnd = form.GetHwnd();
+    const struct {
+        const char* name;
+        LPARAM down, up;
+        UINT downMessage;
+        CKoBaseControl* clicked;
+    } rows[] = {
+        {"press on one, release on another", Point(10, 10), Point(110, 10), WM_LBUTTONDOWN, nullptr},
+        {"press on nothing, release on a button", Point(70, 10), Point(110, 10), WM_LBUTTONDOWN, nullptr},
+        {"press and release on the same button", Point(110, 10), Point(120, 30), WM_LBUTTONDOWN, &right},
+        {"second press of a double click", Point(10, 10), Point(10, 10), WM_LBUTTONDBLCLK, &left},
+    };
+    for (const auto& row : rows) {
+        form.clicked = nullptr;
+        form.lastUp = {-1, -1};
+        SendMessageW(hwnd, row.downMessage, MK_LBUTTON, row.down);
+        SendMessageW(hwnd, WM_LBUTTONUP, 0, row.up);
+        EXPECT_EQ(form.clicked, row.clicked) << row.name;
+        if (!row.clicked) {
+            EXPECT_EQ(form.lastUp.x, -1) << row.name << ": the form saw no release";
+        }
+    }
 }
 
 TEST(Form, WheelGoesToTheControlUnderTheClientPoint) {
@@ -419,6 +454,7 @@ TEST(Form, CloseDestroysTheWindow) {
     HWND hwnd = form.GetHwnd();
     SendMessageW(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(form.GetHwnd(), nullptr) << "a destroyed window's handle may be reused";
 }
 
 class BackFixture : public ::testing::Test {

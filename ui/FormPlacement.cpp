@@ -37,3 +37,7 @@ uint32_t AppWindowPosFlags(bool keepPosition) {
 MessagePoint PointFromMessageParam(uint64_t lParam) {
     return {int(lParam & 0xFFFF), int((lParam >> 16) & 0xFFFF)};
 }
+
+MessagePoint ScreenPointFromMessageParam(uint64_t lParam) {
+    return {int(int16_t(lParam & 0xFFFF)), int(int16_t((lParam >> 16) & 0xFFFF))};
+}

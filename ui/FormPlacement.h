@@ -34,3 +34,6 @@ struct MessagePoint {
     int y = 0;
 };
 MessagePoint PointFromMessageParam(uint64_t lParam);
+// WM_MOUSEWHEEL's point: screen coordinates, each word signed, negative on a monitor
+// left of or above the primary one.
+MessagePoint ScreenPointFromMessageParam(uint64_t lParam);

@@ -286,7 +286,7 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         trackingMouse = false;
         return 1;
     case WM_MOUSEWHEEL: {
-        const MessagePoint screen = PointFromMessageParam(uint64_t(lParam));
+        const MessagePoint screen = ScreenPointFromMessageParam(uint64_t(lParam));
         POINT pt = {screen.x, screen.y};
         ScreenToClient(hwnd, &pt);
         OnMouseWheel(wParam, pt);

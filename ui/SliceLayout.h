@@ -21,7 +21,9 @@ struct SliceLayout {
 // Slicing applies in a direction when the two insets of that direction sum to more
 // than 0 and to less than both the image's and the bounds' extent. A negative inset
 // disables its direction: it would give pieces of negative size, which the stretch
-// calls mirror outside the control.
+// calls mirror outside the control. Bounds wider or taller than an int can hold are
+// not sliced in that direction; a direction that is not sliced spans the bounds,
+// its extent held to the int range.
 bool SlicesHorizontally(const Edges& bounds, int imageWidth, const Edges& insets);
 bool SlicesVertically(const Edges& bounds, int imageHeight, const Edges& insets);
 
@@ -29,5 +31,5 @@ SliceLayout ComputeSliceLayout(const Edges& bounds, int imageWidth, int imageHei
 
 // Destination of an image that is not sliced: the bounds when stretching,
 // otherwise the image's own size at the bounds' top left corner, centred
-// vertically when the bounds are taller than the image.
+// vertically when the bounds are taller than the image. Image sizes are never negative.
 Box PlaceUnsliced(const Edges& bounds, int imageWidth, int imageHeight, bool stretch);

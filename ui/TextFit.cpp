@@ -1,20 +1,39 @@
 #include "ui/TextFit.h"
 
+#include <algorithm>
+
 namespace {
 
 const wchar_t kEllipsis[] = L"...";
 constexpr int kMargin = 16;
 
+bool IsHighSurrogate(wchar_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(wchar_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+// True when a cut before position n would part the two halves of a surrogate pair.
+bool SplitsPair(const std::wstring& text, size_t n) {
+    return n > 0 && n < text.size() && IsHighSurrogate(text[n - 1]) && IsLowSurrogate(text[n]);
+}
+
 // Tries "..." + tail, then one more leading character each time, while the
 // candidate is shorter than the text; stops at the first one that comes within the
-// margin of `right` or passes it.
+// margin of `right` or passes it. A glyph wider than the margin can carry that
+// candidate past `right` itself: then the one before it is drawn, and "..." + tail
+// alone only when there is nothing shorter.
 std::wstring Shorten(const std::wstring& text, const std::wstring& tail, int right,
                      const MeasureRight& measure) {
-    std::wstring candidate;
+    std::wstring candidate, fitting;
     for (size_t n = 0; n + tail.size() < text.size(); ++n) {
+        if (SplitsPair(text, n))
+            continue;
         candidate = text.substr(0, n) + kEllipsis + tail;
-        if (measure(candidate) + kMargin > right)
-            break;
+        const int end = measure(candidate);
+        if (end + kMargin > right)
+            return end > right && !fitting.empty() ? fitting : candidate;
+        fitting = candidate;
     }
     return candidate;
 }
@@ -30,9 +49,12 @@ std::wstring ShortenLabelText(const std::wstring& text, int right, const Measure
 std::wstring ShortenCaption(const std::wstring& caption, int tail, int right, const MeasureRight& measure) {
     if (tail < 0)
         tail = 0;
-    if (static_cast<size_t>(tail) >= caption.size())
+    size_t start = caption.size() - std::min(static_cast<size_t>(tail), caption.size());
+    if (SplitsPair(caption, start))
+        --start; // the tail keeps the whole character
+    if (start == 0)
         return caption;
-    return Shorten(caption, caption.substr(caption.size() - tail), right, measure);
+    return Shorten(caption, caption.substr(start), right, measure);
 }
 
 int LabelFontHeight(int size, int exactSize, const std::wstring& face) {

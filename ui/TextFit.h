@@ -11,12 +11,16 @@ using MeasureRight = std::function<int(const std::wstring&)>;
 
 // The candidate a label draws when its text does not fit before `right`: "...",
 // then one more leading character each time, until the first candidate whose right
-// edge plus 16 passes `right` (or the last one tried). Call it only when the whole
-// text does not fit.
+// edge plus 16 passes `right` (or the last one tried). When that candidate's own
+// right edge passes `right` (a glyph wider than 16 pixels, as CJK glyphs are), the
+// candidate before it is drawn instead; "..." alone stays even when it passes.
+// A cut never parts the two halves of a surrogate pair. Call it only when the
+// whole text does not fit.
 std::wstring ShortenLabelText(const std::wstring& text, int right, const MeasureRight& measure);
 
 // The same for a button caption, keeping the last `tail` characters after the
-// "...". With a tail not shorter than the caption the caption is returned whole.
+// "..." (one more when the tail would begin inside a surrogate pair). With a tail
+// not shorter than the caption the caption is returned whole.
 std::wstring ShortenCaption(const std::wstring& caption, int tail, int right, const MeasureRight& measure);
 
 // Font height for a label: an exact size above 0 wins; otherwise the face

@@ -154,17 +154,36 @@ std::wstring NewGuidString() {
     return g_guidText;
 }
 
+namespace {
+
+// WC_NO_BEST_FIT_CHARS and MB_PRECOMPOSED are invalid when the ANSI code page is
+// UTF-8 (65001): Windows refuses the call with ERROR_INVALID_FLAGS, which would
+// leave every converted text empty. The call is then made again without them, and
+// `flags` keeps what worked for the second call that fills the buffer.
+template <typename Convert> int ConvertTryingFlags(DWORD& flags, Convert convert) {
+    int result = convert(flags);
+    if (result <= 0 && flags != 0 && GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        result = convert(flags);
+    }
+    return result;
+}
+
+} // namespace
+
 bool ToNarrow(const wchar_t* text, std::string& out) {
     if (!text)
         return false;
-    const int needed =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr, nullptr);
+    DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const int needed = ConvertTryingFlags(flags, [text](DWORD f) {
+        return WideCharToMultiByte(CP_ACP, f, text, -1, nullptr, 0, nullptr, nullptr);
+    });
     if (needed <= 0) {
         out.clear();
         return true;
     }
     std::vector<char> buffer(static_cast<size_t>(needed));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, buffer.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text, -1, buffer.data(), needed, nullptr, nullptr);
     out.assign(buffer.data());
     return true;
 }
@@ -172,13 +191,15 @@ bool ToNarrow(const wchar_t* text, std::string& out) {
 bool ToWide(const char* text, std::wstring& out) {
     if (!text)
         return false;
-    const int needed = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
+    DWORD flags = MB_PRECOMPOSED;
+    const int needed = ConvertTryingFlags(
+        flags, [text](DWORD f) { return MultiByteToWideChar(CP_ACP, f, text, -1, nullptr, 0); });
     if (needed <= 0) {
         out.clear();
         return true;
     }
     std::vector<wchar_t> buffer(static_cast<size_t>(needed));
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, buffer.data(), needed);
+    MultiByteToWideChar(CP_ACP, flags, text, -1, buffer.data(), needed);
     out.assign(buffer.data());
     return true;
 }

@@ -40,7 +40,8 @@ int64_t CurrentTime();
 // previous result is returned again (empty before the first success).
 std::wstring NewGuidString();
 
-// Conversions through the ANSI code page. False (output untouched) for null input.
+// Conversions through the ANSI code page, also when it is UTF-8 (65001). False
+// (output untouched) for null input.
 bool ToNarrow(const wchar_t* text, std::string& out);
 bool ToWide(const char* text, std::wstring& out);
 std::string ToNarrow(const std::wstring& text);

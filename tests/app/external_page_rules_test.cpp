@@ -26,6 +26,7 @@ TEST(RegistryFolderText, OnlyTerminatedStrings) {
     EXPECT_EQ(RegistryFolderText(data, 7 * 2, 1), L"");
     EXPECT_EQ(RegistryFolderText(data, 0, 1), L"");
     EXPECT_EQ(RegistryFolderText(data, 8 * 2 - 1, 1), L""); // odd size
+    EXPECT_EQ(RegistryFolderText(data, 8 * 2 + 1, 1), L""); // odd size, terminator inside
     EXPECT_EQ(RegistryFolderText(data, 8 * 2, 4), L"");     // REG_DWORD
     EXPECT_EQ(RegistryFolderText(data, 8 * 2, 7), L"");     // REG_MULTI_SZ
     EXPECT_EQ(RegistryFolderText(L"", 2, 1), L"");          // empty folder: not installed

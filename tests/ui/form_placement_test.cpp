@@ -59,6 +59,22 @@ TEST(FormPlacement, MessagePointWordsAreUnsigned) {
     }
 }
 
+TEST(FormPlacement, WheelPointWordsAreSigned) {
+    // Screen coordinates left of and above the primary monitor are negative.
+    struct Case {
+        uint64_t lParam;
+        int x, y;
+    } cases[] = {
+        {0x002A0010u, 16, 42},        {0xFFFFFFFFu, -1, -1},         {0xFF38FEE8u, -280, -200},
+        {0x80007FFFu, 32767, -32768}, {0xFFFFFFFF00050006ull, 6, 5},
+    };
+    for (const auto& c : cases) {
+        const MessagePoint p = ScreenPointFromMessageParam(c.lParam);
+        EXPECT_EQ(p.x, c.x) << std::hex << c.lParam;
+        EXPECT_EQ(p.y, c.y) << std::hex << c.lParam;
+    }
+}
+
 TEST(TopMostSetting, TopMostDefaultsToZeroAndIsProcessWide) {
     EXPECT_EQ(TopMostSetting(), 0);
     SetTopMostSetting(1);

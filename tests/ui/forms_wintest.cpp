@@ -243,16 +243,25 @@ TEST(Form, WheelGoesToTheControlUnderTheClientPoint) {
     TestForm form;
     Routed routed(form);
     ASSERT_TRUE(MakeWindow(form));
-    SetWindowPos(form.GetHwnd(), nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Probe probe;
     probe.SetBounds({10, 10, 50, 50});
     form.AddControl(&probe);
-    POINT screen = {20, 30};
-    ClientToScreen(form.GetHwnd(), &screen);
-    SendMessageW(form.GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), Point(screen.x, screen.y));
-    EXPECT_EQ(probe.wheels, 1);
-    EXPECT_EQ(probe.lastWheel.x, 20);
-    EXPECT_EQ(probe.lastWheel.y, 30);
+    // The wheel's point is in screen coordinates: negative on a monitor left of or
+    // above the primary one, which a window placed there stands for.
+    const POINT origins[] = {{150, 120}, {-250, -180}};
+    for (const POINT& origin : origins) {
+        SCOPED_TRACE(origin.x);
+        SetWindowPos(form.GetHwnd(), nullptr, origin.x, origin.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        POINT screen = {20, 30};
+        ClientToScreen(form.GetHwnd(), &screen);
+        ASSERT_EQ(screen.x < 0, origin.x < 0) << "the window did not move there";
+        probe.wheels = 0;
+        SendMessageW(form.GetHwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), Point(screen.x, screen.y));
+        EXPECT_EQ(probe.wheels, 1);
+        EXPECT_EQ(probe.lastWheel.x, 20);
+        EXPECT_EQ(probe.lastWheel.y, 30);
+    }
     EXPECT_EQ(HIWORD(probe.lastFlags), WHEEL_DELTA);
     EXPECT_TRUE(form.OnMouseWheel(0, {20, 30}));
     EXPECT_FALSE(form.OnMouseWheel(0, {80, 80})) << "no control hit";

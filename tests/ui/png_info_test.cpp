@@ -77,6 +77,16 @@ TEST(PngInfo, DamagedInput) {
     const PngInfo info = Read(overlong);
     EXPECT_TRUE(info.valid);
     EXPECT_TRUE(info.palette.empty());
+
+    // A chunk counts only with its CRC. One that ends where the data ends, CRC
+    // missing, is not read: a bound that forgot the CRC would read it and then step
+    // four bytes past the end and read on from there.
+    const std::string header = Header(4, 2, 8, 3);
+    EXPECT_FALSE(Read(header.substr(0, header.size() - 4)).valid) << "IHDR without its CRC";
+    const std::string palette = Chunk("PLTE", "\x01\x02\x03");
+    const PngInfo cut = Read(header + palette.substr(0, palette.size() - 4));
+    EXPECT_TRUE(cut.valid);
+    EXPECT_TRUE(cut.palette.empty()) << "PLTE without its CRC";
 }
 
 TEST(PngInfo, PaletteDepths) {

@@ -8,6 +8,8 @@
 namespace {
 
 TEST(Premultiply, ByteRules) {
+    // {254, 128}: c * a leaves 127 over a multiple of 255 (127.498...) and rounds down;
+    // {1, 128} leaves 128 over and rounds up.
     struct Case {
         unsigned c, a;
         unsigned floorRule, roundedRule;
@@ -15,6 +17,7 @@ TEST(Premultiply, ByteRules) {
         {200, 0, 0, 0},       {255, 0, 0, 0}, {200, 255, 200, 200}, {255, 255, 255, 255},
         {255, 128, 128, 128}, {1, 128, 0, 1}, {0, 128, 0, 0},       {100, 1, 0, 0},
         {128, 128, 64, 64},   {3, 127, 1, 1}, {254, 254, 253, 253}, {2, 128, 1, 1},
+        {254, 128, 127, 127},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PremultiplyFloorByte(c.c, c.a), c.floorRule) << c.c << " at " << c.a;

@@ -67,6 +67,45 @@ TEST(TextFit, CaptionLoopStopsBeforeTheTailMeetsTheHead) {
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"...cd", L"a...cd"}));
 }
 
+// A measurer with glyphs of their real kinds: CJK ideographs 20 pixels, a
+// surrogate pair one 20-pixel glyph (its high half carries the width), others 10.
+int MixedRight(const std::wstring& s) {
+    int right = 0;
+    for (wchar_t c : s)
+        right += (c >= 0xDC00 && c <= 0xDFFF) ? 0 : (c >= 0x2E80 ? 20 : 10);
+    return right;
+}
+
+TEST(TextFit, WideGlyphsNeverOverflowAndPairsStayWhole) {
+    const std::wstring smiles = L"\xD83D\xDE00\xD83D\xDE00\xD83D\xDE00\xD83D\xDE00"; // four U+1F600
+    const std::wstring smile = smiles.substr(0, 2);
+    struct Row {
+        const char* name;
+        std::wstring text;
+        int tail; // -1: a label
+        int right;
+        std::wstring shown;
+    } rows[] = {
+        // 70 + 16 <= 88 goes on; 90 + 16 passes, and 90 itself passes 88: step back.
+        {"CJK glyph would pass the edge", L"中文测试文本", -1, 88, L"中文..."},
+        {"CJK candidate ends on the edge", L"中文测试文本", -1, 90, L"中文测..."},
+        // 90 + 16 == 106 does not pass; 100 + 16 does, and 100 fits.
+        {"measure plus margin lands on the edge", L"abcdefghijklmnop", -1, 106, L"abcdefg..."},
+        // "中....txt" 90 + 16 <= 108; "中文....txt" 110 passes 108 itself.
+        {"CJK caption steps back and keeps its tail", L"中文测试文本.txt", 4, 108, L"中....txt"},
+        {"cut never parts a pair", smiles, -1, 1000, smile + smile + smile + L"..."},
+        {"pairs of wide glyphs step back whole", smiles, -1, 88, smile + smile + L"..."},
+        {"tail begins inside a pair", L"abcdef" + smile, 1, 100, L"abcd..." + smile},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::wstring shown = row.tail < 0 ? ShortenLabelText(row.text, row.right, MixedRight)
+                                                : ShortenCaption(row.text, row.tail, row.right, MixedRight);
+        EXPECT_EQ(shown, row.shown);
+        EXPECT_LE(MixedRight(shown), row.right);
+    }
+}
+
 TEST(TextFit, FontHeightRule) {
     struct Case {
         int size, exact;

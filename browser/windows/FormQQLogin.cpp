@@ -8,6 +8,7 @@
 #include "browser/windows/QQLoginLayout.h"
 #include "res/resource.h"
 #include "ui/PngResource.h"
+#include "ui/TopMostSetting.h"
 
 namespace {
 
@@ -15,8 +16,6 @@ const wchar_t kTitleText[] = L"账号安全登录";
 const COLORREF kYellow = 0x0000FFFF;
 
 // No caption, frame or maximise box; the taskbar button offers minimise and close.
-// Bit 0x8 of the window style, which a caller might take for topmost, has no
-// meaning there: this window is never topmost, whatever the TopMost setting.
 LONG_PTR QQLoginStyle(LONG_PTR style) {
     return (style & 0xFF3AFFFF) | 0x000A0000;
 }
@@ -77,8 +76,10 @@ bool CFormQQLogin::ShowCenteredInWorkArea() {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
-    SetWindowPos(window, nullptr, (work.right - width) / 2, (work.bottom - height) / 2, width, height,
-                 SWP_SHOWWINDOW);
+    // It follows the TopMost setting as the login window does: a window that is not
+    // topmost would open behind a topmost login window, out of the player's sight.
+    SetWindowPos(window, TopMostSetting() == 1 ? HWND_TOPMOST : HWND_TOP, (work.right - width) / 2,
+                 (work.bottom - height) / 2, width, height, SWP_SHOWWINDOW);
     LayoutControls();
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

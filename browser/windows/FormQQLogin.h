@@ -1,5 +1,6 @@
 // The external-account (QQ, Weibo) login window: a small window of its own (own
-// taskbar button, no owner, never topmost) showing the provider's page. When the
+// taskbar button, no owner, topmost when the TopMost setting is 1, like the login
+// window) showing the provider's page. When the
 // provider sends its browser to the platform's return address, the login window's
 // browser continues at the address it carries and this window closes; the marker
 // "wd_returnlogin=1" closes it too. The main flow creates one per request, closes
@@ -31,7 +32,8 @@ public:
     // Places the browser and the controls for the client size.
     virtual bool LayoutControls();
 
-    // Shows the window at its bounds' size, centred in the work area; false when
+    // Shows the window at its bounds' size, centred in the work area (topmost when
+    // the TopMost setting is 1); false when
     // there is no window (also when it closed itself while opening its page).
     bool ShowCenteredInWorkArea();
 

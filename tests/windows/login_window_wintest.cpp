@@ -14,6 +14,7 @@
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/support/SimClient.h"
 #include "tests/windows/LoginWindowTestAccess.h"
+#include "ui/TopMostSetting.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -315,7 +316,6 @@ TEST_F(ExternalLoginTest, TheProviderPageOpensInItsOwnWindowInsideItsBorders) {
     const HWND window = form->GetHwnd();
     EXPECT_TRUE(WaitForRequest(L"login", L"/qq?appid=1036&from=test"));
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
-    EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT client = {};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 880);
@@ -369,12 +369,16 @@ TEST_F(ExternalLoginTest, ANewRequestClosesTheOlderWindowAndLeavesOneBehind) {
     LoginWindowTestAccess::SetExternalLoginUrl(Login(), sim.Url(L"login", L"/qq?n=1"));
     SendMessageW(LoginWindow(), UM_EXTERNAL_LOGIN, 0, 0);
     const HWND first = g_module.m_pFormQQLogin->GetHwnd();
+    EXPECT_FALSE(GetWindowLongPtrW(first, GWL_EXSTYLE) & WS_EX_TOPMOST);
     LoginWindowTestAccess::SetExternalLoginUrl(Login(), sim.Url(L"login", L"/qq?n=2"));
+    SetTopMostSetting(1); // the login window is then topmost: this one must not open behind it
     SendMessageW(LoginWindow(), UM_EXTERNAL_LOGIN, 0, 0);
+    SetTopMostSetting(0);
     ASSERT_TRUE(g_module.m_pFormQQLogin);
     const HWND second = g_module.m_pFormQQLogin->GetHwnd();
     EXPECT_FALSE(IsWindow(first));
     EXPECT_TRUE(IsWindowVisible(second));
+    EXPECT_TRUE(GetWindowLongPtrW(second, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(WaitForRequest(L"login", L"/qq?n=2"));
     Pump(200);
     EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore + 1); // the older browser is gone

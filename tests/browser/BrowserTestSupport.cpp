@@ -210,70 +210,30 @@ ControlEventTap::~ControlEventTap() {
     point->Advise(m_view.GetEventSink(), &viewCookie);
 }
 
-std::vector<std::pair<std::wstring, bool>> ControlEventTap::Navigations() const {
-    std::vector<std::pair<std::wstring, bool>> out;
-    for (const Event& e : events)
-        if (e.id == DISPID_BEFORENAVIGATE2)
-            out.emplace_back(e.url, e.cancelled);
-    return out;
-}
-
-std::vector<std::wstring> ControlEventTap::Urls(DISPID id) const {
-    std::vector<std::wstring> out;
-    for (const Event& e : events)
-        if (e.id == id)
-            out.push_back(e.url);
-    return out;
-}
-
 HRESULT STDMETHODCALLTYPE ControlEventTap::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IDispatch) &&
-        !IsEqualIID(riid, DIID_DWebBrowserEvents2))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(this);
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ControlEventTap::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE ControlEventTap::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE ControlEventTap::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
+    const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                       IsEqualIID(riid, DIID_DWebBrowserEvents2);
+    *ppv = known ? static_cast<IDispatch*>(this) : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
 }
 
 // Arguments arrive reversed: declared argument i is rgvarg[cArgs - 1 - i]. The URL
-// is the second argument of BeforeNavigate2, NavigateComplete2, DocumentComplete
-// and NavigateError; Cancel is the last of BeforeNavigate2.
+// is the second of BeforeNavigate2 (7 arguments, Cancel last) and NavigateError (5).
 HRESULT STDMETHODCALLTYPE ControlEventTap::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
                                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
                                                   UINT* argErr) {
-    const bool hasUrl = params && params->cArgs >= 2 &&
-                        (id == DISPID_BEFORENAVIGATE2 || id == DISPID_NAVIGATECOMPLETE2 ||
-                         id == DISPID_DOCUMENTCOMPLETE || id == DISPID_NAVIGATEERROR);
-    const std::wstring url = hasUrl ? BstrArg(params->rgvarg[params->cArgs - 2]) : std::wstring();
+    const bool before = id == DISPID_BEFORENAVIGATE2 && params && params->cArgs == 7;
+    const bool error = id == DISPID_NAVIGATEERROR && params && params->cArgs == 5;
+    const std::wstring url = before || error ? BstrArg(params->rgvarg[params->cArgs - 2]) : std::wstring();
     HRESULT hr;
     {
         EventUrlScope scope(url);
         hr = m_view.GetEventSink()->Invoke(id, riid, lcid, flags, params, result, info, argErr);
     }
-    bool cancelled = false;
-    if (id == DISPID_BEFORENAVIGATE2 && params && params->cArgs == 7 &&
-        V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
-        cancelled = *V_BOOLREF(&params->rgvarg[0]) != VARIANT_FALSE;
-    if (hasUrl)
-        events.push_back({id, url, cancelled});
+    if (before && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
+        navigations.emplace_back(url, *V_BOOLREF(&params->rgvarg[0]) != VARIANT_FALSE);
+    if (error)
+        errors.push_back(url);
     return hr;
 }
 

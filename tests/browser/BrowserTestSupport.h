@@ -58,36 +58,27 @@ private:
 };
 
 // Sits between the control and a created view's event sink while it lives, so a
-// test sees what each control event carried: its URL and, for BeforeNavigate2,
-// the Cancel value the control got back from the view. Recorders read the URL of
-// the event being delivered from here.
+// test sees what the control's events carried: the URL of each navigation with the
+// Cancel value the control got back from the view, and the URL of each error.
 class ControlEventTap : public IDispatch {
 public:
-    struct Event {
-        DISPID id;
-        std::wstring url;
-        bool cancelled; // BeforeNavigate2: what the control was told
-    };
-
     explicit ControlEventTap(CBrowserView& view); // check Installed()
     ~ControlEventTap();
     ControlEventTap(const ControlEventTap&) = delete;
     ControlEventTap& operator=(const ControlEventTap&) = delete;
-
     bool Installed() const { return m_cookie != 0; }
-    // The URL and Cancel result of every BeforeNavigate2, in order.
-    std::vector<std::pair<std::wstring, bool>> Navigations() const;
-    // The URLs of every event of one kind, in order.
-    std::vector<std::wstring> Urls(DISPID id) const;
 
-    std::vector<Event> events;
+    std::vector<std::pair<std::wstring, bool>> navigations; // BeforeNavigate2: URL, cancelled
+    std::vector<std::wstring> errors;                       // NavigateError: URL
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO* info, UINT* argErr) override;
 

@@ -6,7 +6,6 @@
 #include "browser/host/AxHostWindow.h"
 
 #include <gtest/gtest.h>
-#include <exdispid.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -122,12 +121,12 @@ TEST_F(ViewTest, CancelFromTheHandlerStopsTheNavigation) {
             view.CancelThisNavigation();
     };
     ASSERT_TRUE(view.Navigate(cancelled));
-    ASSERT_TRUE(PumpUntil([&] { return tap.Navigations().size() == 1; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() == 1; }, 15000));
     ASSERT_TRUE(view.Navigate(allowed));
     ASSERT_TRUE(WaitForErrors(1));
     using Nav = std::pair<std::wstring, bool>;
-    EXPECT_EQ(tap.Navigations(), (std::vector<Nav>{{cancelled, true}, {allowed, false}}));
-    EXPECT_EQ(tap.Urls(DISPID_NAVIGATEERROR), std::vector<std::wstring>{allowed});
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{cancelled, true}, {allowed, false}}));
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{allowed});
     EXPECT_EQ(recorder.events.back().eventUrl, allowed);
 }
 
@@ -136,14 +135,14 @@ TEST_F(ViewTest, ExeUrlsAreCancelledAsNewWindowsButUpperCaseExeIsNot) {
     ASSERT_TRUE(tap.Installed());
     const std::wstring setup = Url(L"/dl/setup.exe"), query = Url(L"/get?file=a.exe"), upper = Url(L"/a.EXE");
     ASSERT_TRUE(view.Navigate(setup));
-    ASSERT_TRUE(PumpUntil([&] { return tap.Navigations().size() >= 1; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 1; }, 15000));
     ASSERT_TRUE(view.Navigate(query));
-    ASSERT_TRUE(PumpUntil([&] { return tap.Navigations().size() >= 2; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 2; }, 15000));
     ASSERT_TRUE(view.Navigate(upper));
     ASSERT_TRUE(WaitForErrors(1));
     using Nav = std::pair<std::wstring, bool>;
-    EXPECT_EQ(tap.Navigations(), (std::vector<Nav>{{setup, true}, {query, true}, {upper, false}}));
-    EXPECT_EQ(tap.Urls(DISPID_NAVIGATEERROR), std::vector<std::wstring>{upper});
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{setup, true}, {query, true}, {upper, false}}));
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{upper});
     ASSERT_EQ(recorder.events.size(), 4u);
     const unsigned int kinds[] = {WN_NEW_WINDOW, WN_NEW_WINDOW, WN_BEFORE_NAVIGATE, WN_NAVIGATE_ERROR};
     const std::wstring urls[] = {setup, query, upper, upper};
@@ -169,8 +168,8 @@ TEST_F(ViewTest, BlockedNewWindowComesBackAsNewWindowNotification) {
     ASSERT_TRUE(view.Navigate(after));
     ASSERT_TRUE(WaitForErrors(1));
     using Nav = std::pair<std::wstring, bool>;
-    EXPECT_EQ(tap.Navigations(), (std::vector<Nav>{{popup, true}, {after, false}})); // the popup never loaded
-    EXPECT_EQ(tap.Urls(DISPID_NAVIGATEERROR), std::vector<std::wstring>{after});
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{popup, true}, {after, false}})); // the popup never loaded
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{after});
     EXPECT_EQ(recorder.Count(WN_NEW_WINDOW), 1u);
 }
 

@@ -6,53 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 namespace {
 
 using Label = CLoginState::Label;
 
-// One event each: an error (E), a page (P), a click on the label (C), a retry whose
-// navigation could not start (F), the game window closing (G).
-struct Expect {
-    Label label;
-    bool apply, keepPosition; // what the last event decided (C: whether it retried)
-};
-
-void Apply(CLoginState& state, char event, Expect& seen) {
-    seen = Expect{Label::Empty, false, false};
-    switch (event) {
-    case 'E': {
-        const LoginPlacement p = state.DecideNavigateError();
-        seen.apply = p.apply;
-        seen.keepPosition = p.keepPosition;
-        break;
-    }
-    case 'P': {
-        const LoginPlacement p = state.DecidePageShown();
-        seen.apply = p.apply;
-        seen.keepPosition = p.keepPosition;
-        break;
-    }
-    case 'C':
-        seen.apply = state.DecideRetryClick();
-        break;
-    case 'F':
-        state.RetryNotStarted();
-        break;
-    case 'G':
-        state.ReturnFromGame();
-        break;
-    }
-    seen.label = state.GetLabel();
-}
-
+// Events: an error (E), a page (P), a click on the label (C), a retry whose navigation
+// could not start (F), the game window closing (G). `applies` is what the last event
+// decided (for C: whether it retried); `keep` whether the last placement keeps the window.
 TEST(LoginState, RetriesNeverGetStuckAndKeepTheWindowWhereThePlayerHasIt) {
     const struct {
         const char* name;
         const char* events;
         Label label;
-        bool lastApplies, keepPosition;
+        bool applies, keep;
     } rows[] = {
         {"a click on the empty label while loading", "C", Label::Empty, false, false},
         {"the first error is centred", "E", Label::NetworkError, true, false},
@@ -70,22 +37,32 @@ TEST(LoginState, RetriesNeverGetStuckAndKeepTheWindowWhereThePlayerHasIt) {
     };
     for (const auto& row : rows) {
         CLoginState state;
-        Expect seen{Label::Empty, false, false};
-        for (const char* e = row.events; *e; ++e)
-            Apply(state, *e, seen);
-        EXPECT_EQ(seen.label, row.label) << row.name;
-        EXPECT_EQ(seen.apply, row.lastApplies) << row.name;
-        EXPECT_EQ(seen.keepPosition, row.keepPosition) << row.name;
+        LoginPlacement last;
+        for (const char* e = row.events; *e; ++e) {
+            last = LoginPlacement{};
+            if (*e == 'E')
+                last = state.DecideNavigateError();
+            else if (*e == 'P')
+                last = state.DecidePageShown();
+            else if (*e == 'C')
+                last.apply = state.DecideRetryClick();
+            else if (*e == 'F')
+                state.RetryNotStarted();
+            else
+                state.ReturnFromGame();
+        }
+        EXPECT_EQ(state.GetLabel(), row.label) << row.name;
+        EXPECT_EQ(last.apply, row.applies) << row.name;
+        EXPECT_EQ(last.keepPosition, row.keep) << row.name;
     }
 }
 
 TEST(LoginState, OnlyAPlacedResultCountsAsShown) {
-    CLoginState state;
-    EXPECT_FALSE(state.HasShownPageResult());
-    state.ReturnFromGame();
-    state.DecideNavigateError();
-    EXPECT_FALSE(state.HasShownPageResult()); // ignored results placed nothing
-    CLoginState fresh;
+    CLoginState afterGame, fresh;
+    afterGame.ReturnFromGame();
+    afterGame.DecideNavigateError();
+    EXPECT_FALSE(afterGame.HasShownPageResult()); // an ignored result placed nothing
+    EXPECT_FALSE(fresh.HasShownPageResult());
     fresh.DecideNavigateError();
     EXPECT_TRUE(fresh.HasShownPageResult());
 }

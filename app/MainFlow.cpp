@@ -27,18 +27,32 @@ void OpenGameWindow() {
 }
 
 void OpenExternalLoginWindow() {
-    // Only the newest window is kept: an older one still open is closed first.
+    // Only the newest window is kept: an older one still open closes first, and its
+    // WM_NCDESTROY (below) retires it. One that never got a window retires here.
     if (CFormQQLogin* previous = g_module.m_pFormQQLogin) {
-        g_module.m_pFormQQLogin = nullptr;
-        if (previous->GetHwnd() && IsWindow(previous->GetHwnd()))
-            DestroyWindow(previous->GetHwnd());
-        g_retiredForms.RetireQQLogin(previous);
+        if (previous->GetHwnd())
+            previous->Close();
+        if (g_module.m_pFormQQLogin == previous) {
+            g_module.m_pFormQQLogin = nullptr;
+            g_retiredForms.RetireQQLogin(previous);
+        }
     }
     auto* form = new CFormQQLogin();
     g_module.m_pFormQQLogin = form;
     form->SetBounds(RECT{0, 0, 880, 420});
     form->Init(g_module.m_formLogin.GetExternalLoginUrl());
+    // The page may have closed the window already (a return address at once).
     form->ShowCenteredInWorkArea();
+}
+
+// The external-login window is gone: the module forgets it and the object retires.
+// Its code may still be on the stack (it closed itself from a browser event), so it
+// is freed later, when the next one retires or at exit.
+LRESULT OnExternalLoginWindowGone(CFormQQLogin* form, HWND window, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = form->HandleMessage(window, WM_NCDESTROY, wParam, lParam);
+    g_module.m_pFormQQLogin = nullptr;
+    g_retiredForms.RetireQQLogin(form);
+    return result;
 }
 
 // The game window is gone: back to the login window and its backdrop.
@@ -162,8 +176,11 @@ LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == UM_EXTERNAL_LOGIN)
         OpenExternalLoginWindow(); // and on to the target window, which passes it on
 
-    if (CFormQQLogin* qq = g_module.m_pFormQQLogin; qq && Is(window, qq->GetHwnd()))
+    if (CFormQQLogin* qq = g_module.m_pFormQQLogin; qq && Is(window, qq->GetHwnd())) {
+        if (message == WM_NCDESTROY)
+            return OnExternalLoginWindowGone(qq, window, wParam, lParam);
         return qq->HandleMessage(window, message, wParam, lParam);
+    }
     if (Is(window, g_module.m_formLogin.GetHwnd()))
         return g_module.m_formLogin.HandleMessage(window, message, wParam, lParam);
     if (Is(window, g_module.m_formBack.GetHwnd()))

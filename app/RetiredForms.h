@@ -1,6 +1,7 @@
 // Game and external-login window objects whose windows are gone. A retired object
-// is freed when the next one of its kind retires (from a posted message or a window
-// procedure of another window, so none of its own code is running then) and at exit.
+// may still be running (a window that closed itself is retired from its own
+// WM_NCDESTROY), so it is freed only when the next one of its kind retires, by then
+// long finished, and at exit.
 #pragma once
 
 #include <memory>

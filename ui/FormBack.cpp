@@ -6,6 +6,8 @@
 #include "ui/TopMostSetting.h"
 #include "ui/PngResource.h"
 
+#include <windowsx.h>
+
 namespace {
 CKoForm* g_loginWindow = nullptr;
 }
@@ -83,7 +85,46 @@ void CFormBack::OnMove(WPARAM, LPARAM) {
     SetWindowPos(login->GetHwnd(), nullptr, origin.x, origin.y, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
+void CFormBack::PassClicksTo(CKoBaseControl* control) {
+    passThrough_ = control;
+}
+
+bool CFormBack::IsOnPassThroughControl(POINT pt, POINT& loginPoint) const {
+    const CKoForm* login = LoginWindow();
+    const HWND loginWindow = login ? login->GetHwnd() : nullptr;
+    if (!passThrough_ || !loginWindow || !IsWindowVisible(loginWindow))
+        return false;
+    loginPoint = pt;
+    ClientToScreen(window, &loginPoint);
+    ScreenToClient(loginWindow, &loginPoint);
+    return passThrough_->HitTest(loginPoint);
+}
+
+// The login window above is colour-keyed: Windows (and Wine) hit-test such a
+// window by its pixels, so a click between the strokes of a text on it lands here.
+// Handing those clicks back keeps the look while the whole control takes them; it
+// happens before this window's own press handling, which starts a drag.
 LRESULT CFormBack::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_LBUTTONDBLCLK || msg == WM_SETCURSOR) {
+        POINT pt = {};
+        if (msg == WM_SETCURSOR) {
+            const DWORD pos = GetMessagePos();
+            pt = POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+            ScreenToClient(window, &pt);
+        } else {
+            const MessagePoint p = PointFromMessageParam(uint64_t(lParam));
+            pt = POINT{p.x, p.y};
+        }
+        POINT loginPoint = {};
+        if (IsOnPassThroughControl(pt, loginPoint)) {
+            if (msg == WM_SETCURSOR) {
+                SetCursor(passThrough_->cursor ? passThrough_->cursor : LoadCursorW(nullptr, IDC_ARROW));
+                return TRUE;
+            }
+            return SendMessageW(LoginWindow()->GetHwnd(), msg, wParam,
+                                MAKELPARAM(loginPoint.x, loginPoint.y));
+        }
+    }
     if (CKoForm::HandleMessage(hwnd, msg, wParam, lParam) == 0)
         return 0;
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -24,8 +24,19 @@ public:
     // UpdateLayeredWindow; fully transparent when the resource is missing.
     void PaintLayeredBackground();
 
+    // A control of the login window (see SetLoginWindow) whose whole rectangle takes
+    // clicks: presses and releases that fall through its see-through pixels to this
+    // window are handed to the login window, and the pointer there shows the
+    // control's cursor. Null: none. The control must outlive this form's use of it.
+    void PassClicksTo(CKoBaseControl* control);
+
 private:
+    // The point (client coordinates of this window) in the login window's client
+    // coordinates, when it lies on the pass-through control.
+    bool IsOnPassThroughControl(POINT pt, POINT& loginPoint) const;
+
     HINSTANCE instance_ = nullptr;
+    CKoBaseControl* passThrough_ = nullptr;
 };
 
 // The login window that follows the background window; null until the global

@@ -4,6 +4,7 @@
 #include "app/GlobalModule.h"
 #include "app/Messages.h"
 #include "app/base/Utils.h"
+#include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/LoginMarkers.h"
 #include "res/resource.h"
 #include "ui/TopMostSetting.h"
@@ -15,7 +16,6 @@ const wchar_t kQuitQuestion[] = L"此操作将退出游戏，是否继续？";
 const wchar_t kNotice[] = L"提示";
 const wchar_t kNetworkError[] = L"检测到您的网络异常，点击这里重试！";
 const wchar_t kChecking[] = L"正在检测您的网络环境，请稍后...";
-const wchar_t kErrorMark[] = L"异常";
 const COLORREF kKeyColour = RGB(255, 128, 255);
 const COLORREF kYellow = 0x0000FFFF;
 
@@ -75,14 +75,31 @@ bool CFormLogin::Init() {
     m_lblStatus.SetText(L"");
     m_lblStatus.cursor = LoadCursorW(nullptr, IDC_HAND);
     AddControl(&m_lblStatus);
+    // The label's text leaves see-through pixels between its strokes; the backdrop
+    // below hands clicks there back, so the whole rectangle is the link.
+    g_module.m_formBack.PassClicksTo(&m_lblStatus);
 
     // The browser waits off screen until its page has arrived or failed.
-    m_view.Create(window, RECT{-100, -100, -50, -50});
-    Subscribe(m_view.m_event, this, &CFormLogin::OnWebNotify);
-    m_view.SetBlockNewWindow(true);
-    m_view.Navigate(g_module.GetLoginUrl());
+    if (!OpenLoginPage()) {
+        ShowNetworkError();
+        return true;
+    }
     m_view.FocusDocument();
     return true;
+}
+
+bool CFormLogin::OpenLoginPage() {
+    if (!m_view.GetHwnd()) {
+        if (!m_view.Create(window, RECT{-100, -100, -50, -50}))
+            return false;
+        // Once per view: the notifier lives as long as the view object.
+        if (!m_subscribed) {
+            Subscribe(m_view.m_event, this, &CFormLogin::OnWebNotify);
+            m_subscribed = true;
+        }
+        m_view.SetBlockNewWindow(true);
+    }
+    return m_view.Navigate(g_module.GetLoginUrl());
 }
 
 bool CFormLogin::CreateWindowOnly() {
@@ -96,12 +113,15 @@ bool CFormLogin::CreateWindowOnly() {
 }
 
 void CFormLogin::ReturnFromGame() {
-    m_bReturnedFromGame = true;
+    m_state.ReturnFromGame();
     m_view.Navigate(g_module.GetLoginUrl());
 }
 
-void CFormLogin::ShowLoginState(bool error) {
-    m_bPageResultShown = true;
+void CFormLogin::ContinueExternalLogin(const std::wstring& url) {
+    m_view.Navigate(url);
+}
+
+void CFormLogin::ShowLoginState(bool error, bool keepPosition) {
     // The background form carries the taskbar button.
     LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
     ex = (ex & ~static_cast<LONG_PTR>(WS_EX_APPWINDOW)) | WS_EX_TOOLWINDOW;
@@ -120,7 +140,7 @@ void CFormLogin::ShowLoginState(bool error) {
         MoveWindow(m_view.GetHwnd(), 467, 152, 536, 354, FALSE);
     }
     UINT flags = SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOSIZE;
-    if (m_bRetrying)
+    if (keepPosition)
         flags |= SWP_NOMOVE; // a retry keeps the window where the user has it
     else
         ShowWindow(window, SW_HIDE);
@@ -133,6 +153,16 @@ void CFormLogin::ShowLoginState(bool error) {
     InvalidateRect(window, nullptr, FALSE);
 }
 
+void CFormLogin::ShowNetworkError() {
+    const LoginPlacement placement = m_state.DecideNavigateError();
+    if (!placement.apply)
+        return;
+    const std::wstring failed = m_view.GetUrl(); // empty when no browser could be made
+    WriteIniString(L"Error", L"ErrorUrl", failed.empty() ? g_module.GetLoginUrl() : failed);
+    ShowLoginState(true, placement.keepPosition);
+    g_module.m_formBack.ShowAsAppWindow(placement.keepPosition);
+}
+
 void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam) {
     switch (kind) {
     case WN_DOCUMENT_COMPLETE:
@@ -141,22 +171,20 @@ void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam
             g_module.SetActiveCounted();
         break;
     case WN_NAVIGATE_ERROR:
-        if (m_bReturnedFromGame)
-            break;
-        WriteIniString(L"Error", L"ErrorUrl", m_view.GetUrl());
-        ShowLoginState(true);
-        g_module.m_formBack.ShowAsAppWindow(m_bRetrying);
+        ShowNetworkError();
         break;
     case WN_BEFORE_NAVIGATE:
         OnBeforeNavigate();
         break;
-    case WN_NAVIGATE_COMPLETE:
-        if (m_bReturnedFromGame)
+    case WN_NAVIGATE_COMPLETE: {
+        const LoginPlacement placement = m_state.DecidePageShown();
+        if (!placement.apply)
             break;
-        ShowLoginState(false);
-        g_module.m_formBack.ShowAsAppWindow(m_bRetrying);
+        ShowLoginState(false, placement.keepPosition);
+        g_module.m_formBack.ShowAsAppWindow(placement.keepPosition);
         g_module.StartVersionCheck();
         break;
+    }
     case WN_NEW_WINDOW:
         OnNewWindow();
         break;
@@ -166,8 +194,8 @@ void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam
 }
 
 void CFormLogin::OnBeforeNavigate() {
-    m_strLastUrl = m_view.GetUrl();
-    const LoginMarkers markers = ReadLoginMarkers(m_strLastUrl);
+    const std::wstring url = m_view.GetUrl();
+    const LoginMarkers markers = ReadLoginMarkers(url);
     if (markers.hasUserName)
         g_module.SetUserName(markers.userName);
     g_module.SetServerId(std::wstring());
@@ -175,7 +203,7 @@ void CFormLogin::OnBeforeNavigate() {
         return;
     if (!markers.serverId.empty())
         g_module.SetServerId(markers.serverId);
-    m_strGameUrl = m_strLastUrl;
+    m_strGameUrl = url;
     // The login page stays; the game opens once this event has finished.
     m_view.CancelThisNavigation();
     PostMessageW(window, UM_ENTER_GAME, 0, 0);
@@ -203,13 +231,18 @@ bool CFormLogin::OnLButtonDown(WPARAM flags, POINT pt) {
     return hit->OnLButtonDown(flags, pt);
 }
 
+// The waiting text comes first: the navigation may report its error before it
+// returns, and that error's label must be what stays.
 void CFormLogin::OnStatusLabelClicked() {
-    if (!Contains(m_lblStatus.GetText(), kErrorMark))
+    if (!m_state.DecideRetryClick())
         return;
-    m_bRetrying = true;
-    m_view.Navigate(g_module.GetLoginUrl());
     m_lblStatus.SetText(kChecking, true);
     m_lblStatus.cursor = LoadCursorW(nullptr, IDC_ARROW);
+    if (OpenLoginPage())
+        return;
+    m_state.RetryNotStarted();
+    m_lblStatus.SetText(kNetworkError, true);
+    m_lblStatus.cursor = LoadCursorW(nullptr, IDC_HAND);
 }
 
 bool CFormLogin::OnLButtonUp(WPARAM flags, POINT pt) {
@@ -261,18 +294,8 @@ LRESULT CFormLogin::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 BOOL CFormLogin::PreTranslateMessage(MSG* msg) {
     const UINT m = msg->message;
-    if (m >= 0x0100 && m <= 0x0109) { // keyboard messages
-        // Typing reaches the page by ordinary dispatching; only the keys the
-        // browser handles as accelerators (Tab, Enter, Delete, the clipboard and
-        // undo shortcuts) go to it first.
-        if (m == WM_KEYUP)
-            return m_view.PreTranslateMessage(msg);
-        const WPARAM key = msg->wParam;
-        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-        const bool accelerator = (ctrl && (key == 'C' || key == 'V' || key == 'X' || key == 'Z')) ||
-                                 key == VK_TAB || key == VK_RETURN || key == VK_DELETE;
-        return accelerator ? m_view.PreTranslateMessage(msg) : FALSE;
-    }
+    if (IsBrowserAccelerator(m, unsigned(msg->wParam), GetKeyState(VK_CONTROL) < 0))
+        return m_view.PreTranslateMessage(msg);
     if (m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN) {
         // Bring the backdrop under this window again before anything else happens.
         POINT origin = {0, 0};

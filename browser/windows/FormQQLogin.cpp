@@ -1,13 +1,71 @@
 #include "browser/windows/FormQQLogin.h"
 
 #include "app/GlobalModule.h"
+#include "app/base/Endpoints.h"
+#include "app/base/Utils.h"
+#include "browser/host/BrowserAccelerator.h"
+#include "browser/windows/ExternalLoginReturn.h"
+#include "browser/windows/QQLoginLayout.h"
+#include "res/resource.h"
+#include "ui/PngResource.h"
+#include "ui/TopMostSetting.h"
+
+namespace {
+
+const wchar_t kTitleText[] = L"账号安全登录";
+const COLORREF kYellow = 0x0000FFFF;
+
+// No caption, frame or maximise box; the taskbar button offers minimise and close.
+LONG_PTR QQLoginStyle(LONG_PTR style) {
+    return (style & 0xFF3AFFFF) | 0x000A0000;
+}
+
+RECT ToRect(const Edges& e) {
+    return RECT{e.left, e.top, e.right, e.bottom};
+}
+
+void LoadImage(CKoImage& image, UINT id) {
+    image.isAlphaPng = LoadPngResource(g_module.m_hInstance, id, image.image);
+}
+
+const AnsiCodec& SystemAnsiCodec() {
+    static const AnsiCodec codec = {[](const std::wstring& text) { return ToNarrow(text); },
+                                    [](const std::string& bytes) { return ToWide(bytes); }};
+    return codec;
+}
+
+} // namespace
 
 bool CFormQQLogin::Init(const std::wstring& url) {
     if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance, nullptr))
         return false;
-    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-    SetWindowLongPtrW(window, GWL_STYLE, (style & 0xFF3AFFFF) | 0x000A0000);
-    m_strUrl = url;
+    SetWindowLongPtrW(window, GWL_STYLE, QQLoginStyle(GetWindowLongPtrW(window, GWL_STYLE)));
+
+    const auto borders = QQLoginBorders();
+    LoadImage(m_title, IDB_QQ_TITLE);
+    AddControl(&m_title);
+    const std::pair<CKoImage*, QQLoginBorder> rows[] = {
+        {&m_leftBorder, kQQLeftBorder}, {&m_rightBorder, kQQRightBorder}, {&m_bottomBorder, kQQBottomBorder}};
+    for (const auto& [image, slot] : rows) {
+        LoadImage(*image, slot == kQQBottomBorder ? IDB_QQ_BOTTOM : IDB_QQ_BORDER);
+        image->SetBounds(ToRect(borders[slot]));
+        AddControl(image);
+    }
+    m_btnClose.SetImages(IDB_QQ_CLOSE, g_module.m_hInstance, IDB_QQ_CLOSE_HOVER, IDB_QQ_CLOSE_HOVER);
+    m_btnClose.cursor = LoadCursorW(nullptr, IDC_HAND);
+    m_btnClose.sliced = true;
+    AddControl(&m_btnClose);
+    m_lblTitle.SetText(kTitleText, false);
+    m_lblTitle.SetColor(kYellow, false);
+    AddControl(&m_lblTitle);
+
+    // Everything a handler touches exists before the page is asked for: the first
+    // navigation of a control may report inside Navigate, and may close this window.
+    if (!m_view.Create(window, RECT{308, 170, 910, 547}))
+        return true;
+    Subscribe(m_view.m_event, this, &CFormQQLogin::OnWebNotify);
+    m_view.SetBlockNewWindow(true);
+    m_view.Navigate(url);
     return true;
 }
 
@@ -18,10 +76,51 @@ bool CFormQQLogin::ShowCenteredInWorkArea() {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
-    SetWindowPos(window, nullptr, (work.right - width) / 2, (work.bottom - height) / 2, width, height,
-                 SWP_SHOWWINDOW);
+    // It follows the TopMost setting as the login window does: a window that is not
+    // topmost would open behind a topmost login window, out of the player's sight.
+    SetWindowPos(window, TopMostSetting() == 1 ? HWND_TOPMOST : HWND_TOP, (work.right - width) / 2,
+                 (work.bottom - height) / 2, width, height, SWP_SHOWWINDOW);
+    LayoutControls();
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
+    return true;
+}
+
+bool CFormQQLogin::LayoutControls() {
+    if (!window)
+        return false;
+    RECT client = {};
+    GetClientRect(window, &client);
+    const auto slots = ComputeQQLoginLayout(client.right, client.bottom, m_title.GetImageHeight(),
+                                            m_btnClose.GetImageWidth(), m_btnClose.GetImageHeight());
+    m_title.SetBounds(ToRect(slots[kQQTitle]));
+    m_btnClose.SetBounds(ToRect(slots[kQQClose]));
+    m_lblTitle.SetBounds(ToRect(slots[kQQTitleText]));
+    const Edges v = slots[kQQView];
+    SetWindowPos(m_view.GetHwnd(), nullptr, v.left, v.top, v.right - v.left, v.bottom - v.top,
+                 SWP_SHOWWINDOW);
+    return true;
+}
+
+bool CFormQQLogin::OnLButtonDown(WPARAM flags, POINT pt) {
+    CKoBaseControl* hit = ControlAt(pt);
+    if (!hit)
+        return false;
+    if (hit == &m_title || hit == &m_lblTitle) {
+        SendMessageW(window, WM_SYSCOMMAND, 0xF011, 0); // the system's move loop
+        return true;
+    }
+    return hit->OnLButtonDown(flags, pt);
+}
+
+bool CFormQQLogin::OnLButtonUp(WPARAM flags, POINT pt) {
+    CKoBaseControl* hit = ControlAt(pt);
+    if (!hit)
+        return false;
+    hit->OnLButtonUp(flags, pt);
+    if (hit != &m_btnClose)
+        return false;
+    Close(); // the window goes, and with it the main flow's pointer to this object
     return true;
 }
 
@@ -31,6 +130,31 @@ LRESULT CFormQQLogin::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-BOOL CFormQQLogin::PreTranslateMessage(MSG*) {
+BOOL CFormQQLogin::PreTranslateMessage(MSG* msg) {
+    if (IsBrowserAccelerator(msg->message, unsigned(msg->wParam), GetKeyState(VK_CONTROL) < 0))
+        return m_view.PreTranslateMessage(msg);
     return FALSE;
+}
+
+void CFormQQLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam) {
+    switch (kind) {
+    case WN_BEFORE_NAVIGATE:
+        OnBeforeNavigate();
+        break;
+    case WN_NEW_WINDOW:
+        g_module.OpenUrlInBrowser(m_view.GetUrl());
+        break;
+    default:
+        break;
+    }
+}
+
+// The navigation itself is not cancelled: it ends with the window.
+void CFormQQLogin::OnBeforeNavigate() {
+    const ExternalLoginStep step =
+        DecideExternalLoginStep(m_view.GetUrl(), endpoints::PlatformGameHost(), SystemAnsiCodec());
+    if (step.continueLogin)
+        g_module.m_formLogin.ContinueExternalLogin(step.forward);
+    if (step.close)
+        Close();
 }

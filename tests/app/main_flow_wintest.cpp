@@ -7,6 +7,7 @@
 #include "app/Messages.h"
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"
+#include "tests/windows/LoginWindowTestAccess.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -55,7 +56,8 @@ TEST_F(MainFlow, TheLoginWindowIsOwnedByTheBackdropAndWaitsOffScreen) {
 }
 
 TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
-    g_module.m_formLogin.m_strGameUrl = L"http://127.0.0.1:9/game.html?wd_entergame=1&wd_server=3";
+    const std::wstring gameUrl = L"http://127.0.0.1:9/game.html?wd_entergame=1&wd_server=3";
+    LoginWindowTestAccess::SetGameUrl(g_module.m_formLogin, gameUrl);
     for (int round = 0; round < 2; ++round) {
         SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
         CFormGame* game = g_module.m_pFormGame;
@@ -63,7 +65,7 @@ TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
         const HWND gameWindow = game->GetHwnd();
         ASSERT_TRUE(IsWindow(gameWindow));
         EXPECT_TRUE(IsWindowVisible(gameWindow));
-        EXPECT_EQ(game->GetGameUrl(), g_module.m_formLogin.m_strGameUrl);
+        EXPECT_EQ(game->GetGameUrl(), gameUrl);
         RECT work = {}, r = {};
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         GetWindowRect(gameWindow, &r);
@@ -81,19 +83,19 @@ TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
         EXPECT_EQ(g_module.m_pFormGame, nullptr);
         EXPECT_TRUE(IsWindowVisible(Login()));
         EXPECT_TRUE(IsWindowVisible(Back()));
-        EXPECT_TRUE(g_module.m_formLogin.m_bReturnedFromGame);
+        // From now on a failing page leaves the login window where it is.
+        EXPECT_FALSE(LoginWindowTestAccess::State(g_module.m_formLogin).DecideNavigateError().apply);
         EXPECT_EQ(GetForegroundWindow(), Login());
     }
 }
 
 TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
-    g_module.m_formLogin.m_strExternalLoginUrl = L"http://127.0.0.1:9/qq?x=1";
+    LoginWindowTestAccess::SetExternalLoginUrl(g_module.m_formLogin, L"http://127.0.0.1:9/qq?x=1");
     SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
     CFormQQLogin* first = g_module.m_pFormQQLogin;
     ASSERT_NE(first, nullptr);
     const HWND firstWindow = first->GetHwnd();
     EXPECT_TRUE(IsWindowVisible(firstWindow));
-    EXPECT_EQ(first->GetLoginUrl(), L"http://127.0.0.1:9/qq?x=1");
     RECT r = {};
     GetWindowRect(firstWindow, &r);
     EXPECT_EQ(r.right - r.left, 880);

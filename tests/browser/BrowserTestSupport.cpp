@@ -80,7 +80,7 @@ Recorder::Recorder(CBrowserView& view) : m_view(view) {
 }
 
 void Recorder::OnWebNotify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam) {
-    events.push_back({kind, wParam, lParam, m_view.GetUrl()});
+    events.push_back({kind, wParam, lParam, m_view.GetUrl(), CurrentEventUrl()});
     if (onNotify)
         onNotify(events.back());
 }
@@ -155,12 +155,87 @@ BSTR Strings::Make(const std::wstring& text) {
 
 namespace {
 
-HRESULT Raise(CBrowserView& view, DISPID id, EventArgs& args) {
+std::wstring g_eventUrl;
+
+// Sets the current event's URL for the duration of a delivery (nested ones too).
+class EventUrlScope {
+public:
+    explicit EventUrlScope(std::wstring url) : m_previous(std::move(g_eventUrl)) {
+        g_eventUrl = std::move(url);
+    }
+    ~EventUrlScope() { g_eventUrl = std::move(m_previous); }
+
+private:
+    std::wstring m_previous;
+};
+
+HRESULT Raise(CBrowserView& view, DISPID id, EventArgs& args, const std::wstring& url = std::wstring()) {
+    EventUrlScope scope(url);
     return view.GetEventSink()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, args.Params(),
                                        nullptr, nullptr, nullptr);
 }
 
+// A BSTR argument, by value or by reference to a VARIANT; empty when it is neither.
+std::wstring BstrArg(const VARIANT& arg) {
+    const VARIANT* v = &arg;
+    if (V_VT(v) == (VT_BYREF | VT_VARIANT) && V_VARIANTREF(v))
+        v = V_VARIANTREF(v);
+    if (V_VT(v) == VT_BSTR && V_BSTR(v))
+        return std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v)));
+    return std::wstring();
+}
+
 } // namespace
+
+const std::wstring& CurrentEventUrl() {
+    return g_eventUrl;
+}
+
+ControlEventTap::ControlEventTap(CBrowserView& view) : m_view(view) {
+    IConnectionPoint* point = BrowserViewTestAccess::SinkPoint(view);
+    DWORD& viewCookie = BrowserViewTestAccess::SinkCookie(view);
+    if (!point || !viewCookie || FAILED(point->Advise(this, &m_cookie)))
+        return;
+    point->Unadvise(viewCookie);
+    viewCookie = m_cookie; // a view destroyed first unadvises the tap
+}
+
+ControlEventTap::~ControlEventTap() {
+    IConnectionPoint* point = BrowserViewTestAccess::SinkPoint(m_view);
+    DWORD& viewCookie = BrowserViewTestAccess::SinkCookie(m_view);
+    if (!point || !m_cookie || viewCookie != m_cookie)
+        return;
+    point->Unadvise(m_cookie);
+    viewCookie = 0;
+    point->Advise(m_view.GetEventSink(), &viewCookie);
+}
+
+HRESULT STDMETHODCALLTYPE ControlEventTap::QueryInterface(REFIID riid, void** ppv) {
+    const bool known = IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
+                       IsEqualIID(riid, DIID_DWebBrowserEvents2);
+    *ppv = known ? static_cast<IDispatch*>(this) : nullptr;
+    return known ? S_OK : E_NOINTERFACE;
+}
+
+// Arguments arrive reversed: declared argument i is rgvarg[cArgs - 1 - i]. The URL
+// is the second of BeforeNavigate2 (7 arguments, Cancel last) and NavigateError (5).
+HRESULT STDMETHODCALLTYPE ControlEventTap::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                                  DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                                                  UINT* argErr) {
+    const bool before = id == DISPID_BEFORENAVIGATE2 && params && params->cArgs == 7;
+    const bool error = id == DISPID_NAVIGATEERROR && params && params->cArgs == 5;
+    const std::wstring url = before || error ? BstrArg(params->rgvarg[params->cArgs - 2]) : std::wstring();
+    HRESULT hr;
+    {
+        EventUrlScope scope(url);
+        hr = m_view.GetEventSink()->Invoke(id, riid, lcid, flags, params, result, info, argErr);
+    }
+    if (before && V_VT(&params->rgvarg[0]) == (VT_BYREF | VT_BOOL))
+        navigations.emplace_back(url, *V_BOOLREF(&params->rgvarg[0]) != VARIANT_FALSE);
+    if (error)
+        errors.push_back(url);
+    return hr;
+}
 
 VARIANT_BOOL RaiseBeforeNavigate(CBrowserView& view, const std::wstring& url, IDispatch* frame) {
     Strings s;
@@ -170,7 +245,7 @@ VARIANT_BOOL RaiseBeforeNavigate(CBrowserView& view, const std::wstring& url, ID
     VARIANT_BOOL cancel = VARIANT_FALSE;
     EventArgs args({Dispatch(frame), ByRefVariant(&vUrl), ByRefVariant(&flags), ByRefVariant(&target),
                     ByRefVariant(&post), ByRefVariant(&headers), ByRefBool(&cancel)});
-    Raise(view, DISPID_BEFORENAVIGATE2, args);
+    Raise(view, DISPID_BEFORENAVIGATE2, args, url);
     return cancel;
 }
 
@@ -178,14 +253,14 @@ void RaiseNavigateComplete(CBrowserView& view, const std::wstring& url, IDispatc
     Strings s;
     VARIANT vUrl = Bstr(s.Make(url));
     EventArgs args({Dispatch(frame), ByRefVariant(&vUrl)});
-    Raise(view, DISPID_NAVIGATECOMPLETE2, args);
+    Raise(view, DISPID_NAVIGATECOMPLETE2, args, url);
 }
 
 void RaiseDocumentComplete(CBrowserView& view, const std::wstring& url, IDispatch* frame) {
     Strings s;
     VARIANT vUrl = Bstr(s.Make(url));
     EventArgs args({Dispatch(frame), ByRefVariant(&vUrl)});
-    Raise(view, DISPID_DOCUMENTCOMPLETE, args);
+    Raise(view, DISPID_DOCUMENTCOMPLETE, args, url);
 }
 
 VARIANT_BOOL RaiseNavigateError(CBrowserView& view, const std::wstring& url, LONG status) {
@@ -194,7 +269,7 @@ VARIANT_BOOL RaiseNavigateError(CBrowserView& view, const std::wstring& url, LON
     VARIANT_BOOL cancel = VARIANT_FALSE;
     EventArgs args({Dispatch(nullptr), ByRefVariant(&vUrl), ByRefVariant(&frame), ByRefVariant(&code),
                     ByRefBool(&cancel)});
-    Raise(view, DISPID_NAVIGATEERROR, args);
+    Raise(view, DISPID_NAVIGATEERROR, args, url);
     return cancel;
 }
 

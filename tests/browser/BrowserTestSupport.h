@@ -15,6 +15,9 @@
 // left behind or read what an event decided.
 struct BrowserViewTestAccess {
     static CBrowserViewState& State(CBrowserView& view) { return view.m_state; }
+    // The control's connection point and the cookie the view unadvises with.
+    static IConnectionPoint* SinkPoint(CBrowserView& view) { return view.m_sinkPoint.Get(); }
+    static DWORD& SinkCookie(CBrowserView& view) { return view.m_sinkCookie; }
 };
 
 namespace browsertest {
@@ -34,7 +37,8 @@ struct Notification {
     unsigned int kind;
     WebNotifyWParam wParam;
     WebNotifyLParam lParam;
-    std::wstring url; // the view's GetUrl() during the call
+    std::wstring url;      // the view's GetUrl() during the call: what an owner reads
+    std::wstring eventUrl; // the URL the control's event carried (empty when not known)
 };
 
 // Subscribes to a view and records what arrives; onNotify runs inside the call.
@@ -52,6 +56,40 @@ public:
 private:
     CBrowserView& m_view;
 };
+
+// Sits between the control and a created view's event sink while it lives, so a
+// test sees what the control's events carried: the URL of each navigation with the
+// Cancel value the control got back from the view, and the URL of each error.
+class ControlEventTap : public IDispatch {
+public:
+    explicit ControlEventTap(CBrowserView& view); // check Installed()
+    ~ControlEventTap();
+    ControlEventTap(const ControlEventTap&) = delete;
+    ControlEventTap& operator=(const ControlEventTap&) = delete;
+    bool Installed() const { return m_cookie != 0; }
+
+    std::vector<std::pair<std::wstring, bool>> navigations; // BeforeNavigate2: URL, cancelled
+    std::vector<std::wstring> errors;                       // NavigateError: URL
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* info, UINT* argErr) override;
+
+private:
+    CBrowserView& m_view;
+    DWORD m_cookie = 0;
+};
+
+// The URL of the control event being delivered right now (through a tap or a
+// Raise* helper below); empty outside one.
+const std::wstring& CurrentEventUrl();
 
 // Builds DISPPARAMS for an event as the control passes them: arguments given in
 // declared order and stored reversed. The VARIANTs are kept alive by this object.

@@ -110,60 +110,66 @@ TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     EXPECT_EQ(recorder.Count(WN_NAVIGATE_COMPLETE), 0u);
 }
 
-// Events arrive in order: had the cancelled navigation gone ahead, its error
-// would come before the second navigation's.
+// The tap between the control and the view shows what the control was told: the
+// Cancel value it got back for each navigation and the URL each event carried.
 TEST_F(ViewTest, CancelFromTheHandlerStopsTheNavigation) {
+    ControlEventTap tap(view);
+    ASSERT_TRUE(tap.Installed());
     const std::wstring cancelled = Url(L"/cancel-me"), allowed = Url(L"/allowed");
     recorder.onNotify = [&](const Notification& n) {
-        if (n.kind == WN_BEFORE_NAVIGATE && n.url == cancelled)
+        if (n.kind == WN_BEFORE_NAVIGATE && n.eventUrl == cancelled)
             view.CancelThisNavigation();
     };
     ASSERT_TRUE(view.Navigate(cancelled));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.Count(WN_BEFORE_NAVIGATE) == 1; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() == 1; }, 15000));
     ASSERT_TRUE(view.Navigate(allowed));
     ASSERT_TRUE(WaitForErrors(1));
-    std::vector<std::wstring> beforeUrls;
-    for (const auto& n : recorder.events)
-        if (n.kind == WN_BEFORE_NAVIGATE)
-            beforeUrls.push_back(n.url);
-    EXPECT_EQ(beforeUrls, (std::vector<std::wstring>{cancelled, allowed}));
-    EXPECT_EQ(recorder.Count(WN_NAVIGATE_ERROR), 1u);
-    EXPECT_EQ(recorder.events.back().url, allowed);
+    using Nav = std::pair<std::wstring, bool>;
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{cancelled, true}, {allowed, false}}));
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{allowed});
+    EXPECT_EQ(recorder.events.back().eventUrl, allowed);
 }
 
 TEST_F(ViewTest, ExeUrlsAreCancelledAsNewWindowsButUpperCaseExeIsNot) {
+    ControlEventTap tap(view);
+    ASSERT_TRUE(tap.Installed());
     const std::wstring setup = Url(L"/dl/setup.exe"), query = Url(L"/get?file=a.exe"), upper = Url(L"/a.EXE");
     ASSERT_TRUE(view.Navigate(setup));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 1; }, 15000));
     ASSERT_TRUE(view.Navigate(query));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 2; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 2; }, 15000));
     ASSERT_TRUE(view.Navigate(upper));
     ASSERT_TRUE(WaitForErrors(1));
-    ASSERT_GE(recorder.events.size(), 4u);
-    EXPECT_EQ(recorder.events[0].kind, WN_NEW_WINDOW);
-    EXPECT_EQ(recorder.events[0].url, setup);
-    EXPECT_EQ(recorder.events[1].kind, WN_NEW_WINDOW);
-    EXPECT_EQ(recorder.events[1].url, query);
-    EXPECT_EQ(recorder.events[2].kind, WN_BEFORE_NAVIGATE);
-    EXPECT_EQ(recorder.events[2].url, upper);
-    EXPECT_EQ(recorder.events[3].kind, WN_NAVIGATE_ERROR);
-    EXPECT_EQ(recorder.events[3].url, upper);
-    EXPECT_EQ(recorder.Count(WN_NAVIGATE_ERROR), 1u);
+    using Nav = std::pair<std::wstring, bool>;
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{setup, true}, {query, true}, {upper, false}}));
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{upper});
+    ASSERT_EQ(recorder.events.size(), 4u);
+    const unsigned int kinds[] = {WN_NEW_WINDOW, WN_NEW_WINDOW, WN_BEFORE_NAVIGATE, WN_NAVIGATE_ERROR};
+    const std::wstring urls[] = {setup, query, upper, upper};
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(recorder.events[i].kind, kinds[i]);
+        EXPECT_EQ(recorder.events[i].eventUrl, urls[i]);
+        EXPECT_EQ(recorder.events[i].url, urls[i]); // what the owner reads is what the event carried
+    }
 }
 
 // NewWindow3 is never raised by this control: raise it through the sink; the
 // navigation it starts is the control's own.
 TEST_F(ViewTest, BlockedNewWindowComesBackAsNewWindowNotification) {
+    ControlEventTap tap(view);
+    ASSERT_TRUE(tap.Installed());
     const std::wstring popup = Url(L"/popup.html"), after = Url(L"/after");
     EXPECT_EQ(RaiseNewWindow3(view, popup), VARIANT_TRUE);
-    EXPECT_TRUE(BrowserViewTestAccess::State(view).m_bNewWindowPending);
     ASSERT_TRUE(PumpUntil([&] { return recorder.events.size() >= 1; }, 15000));
     EXPECT_EQ(recorder.events[0].kind, WN_NEW_WINDOW);
+    EXPECT_EQ(recorder.events[0].eventUrl, popup);
     EXPECT_EQ(recorder.events[0].url, popup);
-    EXPECT_FALSE(BrowserViewTestAccess::State(view).m_bNewWindowPending);
     ASSERT_TRUE(view.Navigate(after));
     ASSERT_TRUE(WaitForErrors(1));
-    EXPECT_EQ(recorder.events.back().url, after); // the popup never loaded
+    using Nav = std::pair<std::wstring, bool>;
+    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{popup, true}, {after, false}})); // the popup never loaded
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{after});
     EXPECT_EQ(recorder.Count(WN_NEW_WINDOW), 1u);
 }
 

@@ -1,5 +1,6 @@
 // The browser view's rules, without a browser: which navigations are skipped,
 // reported or cancelled, which completions count, and the host flags.
+#include "browser/host/BrowserAccelerator.h"
 #include "browser/host/BrowserViewState.h"
 #include "browser/host/WebNotify.h"
 
@@ -121,6 +122,36 @@ TEST(BrowserViewState, NewWindowIsCancelledOnlyWhenBlocked) {
     EXPECT_FALSE(state.CancelNewWindow());
     state.m_bBlockNewWindow = true;
     EXPECT_TRUE(state.CancelNewWindow());
+}
+
+// Message numbers and virtual keys as the Windows headers define them.
+TEST(BrowserAccelerator, OnlyReleasesAndTheBrowsersOwnKeysGoFirst) {
+    constexpr unsigned kKeyDown = 0x0100, kKeyUp = 0x0101, kChar = 0x0102, kSysKeyDown = 0x0104,
+                       kLastKey = 0x0109, kMouseMove = 0x0200;
+    const struct {
+        const char* name;
+        unsigned message, key;
+        bool ctrl, expected;
+    } rows[] = {
+        {"typing a letter", kKeyDown, 'A', false, false},
+        {"a character message", kChar, 'c', true, false}, // 'c' is not the key 'C'
+        {"every release", kKeyUp, 'A', false, true},
+        {"Tab", kKeyDown, 0x09, false, true},
+        {"Enter", kKeyDown, 0x0D, false, true},
+        {"Delete", kKeyDown, 0x2E, false, true},
+        {"Backspace", kKeyDown, 0x08, false, false},
+        {"Ctrl+C", kKeyDown, 'C', true, true},
+        {"Ctrl+V as a system key", kSysKeyDown, 'V', true, true},
+        {"Ctrl+X at the last keyboard message", kLastKey, 'X', true, true},
+        {"Ctrl+Z", kKeyDown, 'Z', true, true},
+        {"Ctrl+A", kKeyDown, 'A', true, false},
+        {"C without Ctrl", kKeyDown, 'C', false, false},
+        {"below the keyboard range", kKeyDown - 1, 0x09, false, false},
+        {"above the keyboard range", kLastKey + 1, 0x09, false, false},
+        {"a mouse message", kMouseMove, 0x0D, true, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IsBrowserAccelerator(row.message, row.key, row.ctrl), row.expected) << row.name;
 }
 
 } // namespace

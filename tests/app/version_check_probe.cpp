@@ -4,14 +4,12 @@
 //   version_check_probe RESULTS SECONDS check
 //       shows the background form and the login window, calls StartVersionCheck
 //       twice, and runs the loop;
-//   version_check_probe RESULTS SECONDS temp TYPE URL
-//       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp").
-//   version_check_probe RESULTS SECONDS stall URL
-//       as temp with the activity report's type, but after SECONDS the login
-//       window is closed as by the user, and the process ends the normal way.
+//   version_check_probe RESULTS SECONDS temp TYPE URL [close]
+//       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp"); with
+//       "close", after SECONDS the login window closes as by the user.
 //   version_check_probe RESULTS SECONDS report nodownloader|noworker /setupsucc
-//       the main flow in its install-report mode, with no downloader or with one
-//       that cannot start a worker.
+//       the main flow in its install-report mode (its exit code, no RESULTS),
+//       with no downloader or with one that cannot start a worker.
 // The loop ends when UM_EXIT_APP has closed the login window (exit code 0) or
 // after SECONDS (exit code 1). RESULTS then gets "key=value" lines in UTF-8: how it
 // ended, whether each window was still visible, the module's current version and
@@ -42,13 +40,6 @@ VOID CALLBACK OnTimeLimit(HWND, UINT, UINT_PTR, DWORD) {
         PostQuitMessage(1);
 }
 
-void WriteEnd(const std::wstring& results, int exitCode) {
-    if (FILE* out = _wfopen(results.c_str(), L"wb")) {
-        fprintf(out, "end=%s\n", exitCode == 0 ? "exit" : "timeout");
-        fclose(out);
-    }
-}
-
 bool Visible(HWND window) {
     return window && IsWindow(window) && IsWindowVisible(window);
 }
@@ -70,9 +61,7 @@ int wmain(int argc, wchar_t** argv) {
         delete g_module.m_pDownloader; // never started: nothing runs
         g_module.m_pDownloader = std::wstring(argv[4]) == L"noworker" ? new CHttpDownloader(0) : nullptr;
         SetTimer(nullptr, kTimeLimitTimer, static_cast<UINT>(seconds) * 1000, OnTimeLimit);
-        const int exitCode = RunMainFlow();
-        WriteEnd(results, exitCode);
-        return exitCode;
+        return RunMainFlow();
     }
     g_module.m_formBack.SetBounds(RECT{100, 100, 700, 500});
     g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
@@ -90,9 +79,7 @@ int wmain(int argc, wchar_t** argv) {
         g_module.StartVersionCheck(); // a second login-page navigation
     } else if (mode == L"temp" && argc >= 6) {
         g_module.DownloadToTemp(argv[5], _wtoi(argv[4]), L"Probe.tmp");
-    } else if (mode == L"stall" && argc >= 5) {
-        g_module.DownloadToTemp(argv[4], 5, L"Probe.tmp");
-        g_closeAtTimeLimit = true;
+        g_closeAtTimeLimit = argc >= 7 && std::wstring(argv[6]) == L"close";
     } else {
         return 2;
     }

@@ -8,6 +8,7 @@
 // the test authority goes into the prefix's root store, as Windows requires a
 // trusted root (Wine does not).
 #include "child_process.h"
+#include "tests/net/TestFiles.h"
 #include "tests/support/SimClient.h"
 
 #include <gtest/gtest.h>
@@ -87,25 +88,19 @@ struct Watch {
     }
 };
 
-// Adds the test authority to the machine's root store, as a publisher's real
-// authority is there on Windows.
+// Adds the test authority to the machine's root store, where a publisher's real
+// authority is on Windows.
 bool TrustTestAuthority() {
     std::string der;
-    FILE* f = _wfopen((OwnFolder() + L"signed\\ca.der").c_str(), L"rb");
-    if (!f)
+    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
         return false;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
-        der.append(buf, n);
-    fclose(f);
     HCERTSTORE store =
         CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    if (!store)
-        return false;
-    const BOOL added = CertAddEncodedCertificateToStore(
-        store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()),
-        CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    CertCloseStore(store, 0);
+    const BOOL added = store && CertAddEncodedCertificateToStore(
+                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (store)
+        CertCloseStore(store, 0);
     return added != FALSE;
 }
 
@@ -144,13 +139,7 @@ protected:
     // One of the upgraders of sign_upgraders.sh: pinned, other, unsigned, tampered.
     void ServeUpgrader(const std::wstring& variant = L"pinned") {
         std::string bytes;
-        FILE* f = _wfopen((OwnFolder() + L"signed\\" + variant + L".exe").c_str(), L"rb");
-        ASSERT_NE(f, nullptr);
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            bytes.append(buf, n);
-        fclose(f);
+        ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\" + variant + L".exe", bytes));
         ASSERT_TRUE(sim.SetContent(L"update", kUpgraderPath, bytes, L"application/octet-stream"));
     }
 
@@ -164,21 +153,11 @@ protected:
         return std::move(run.values);
     }
 
-    std::vector<SimRequest> Requests(const std::wstring& path) const {
-        std::vector<SimRequest> out;
+    size_t RequestsFor(const std::wstring& path, bool pastCachesOnly = false) const {
+        size_t n = 0;
         for (const SimRequest& r : sim.Log())
-            if (r.path == path)
-                out.push_back(r);
-        return out;
-    }
-    size_t RequestsFor(const std::wstring& path) const { return Requests(path).size(); }
-    // Every request for the path asked caches to step aside.
-    bool AllSentPastCaches(const std::wstring& path) const {
-        const std::vector<SimRequest> hits = Requests(path);
-        for (const SimRequest& r : hits)
-            if (r.Header(L"Pragma") != L"no-cache")
-                return false;
-        return !hits.empty();
+            n += r.path == path && (!pastCachesOnly || r.Header(L"Pragma") == L"no-cache");
+        return n;
     }
 
     SimClient sim;
@@ -211,8 +190,8 @@ TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLa
     // Two calls of StartVersionCheck, one version file.
     EXPECT_EQ(RequestsFor(kVersionPath), 1u);
     EXPECT_EQ(RequestsFor(kUpgraderPath), 1u);
-    EXPECT_TRUE(AllSentPastCaches(kVersionPath));
-    EXPECT_TRUE(AllSentPastCaches(kUpgraderPath));
+    EXPECT_EQ(RequestsFor(kVersionPath, true), 1u) << "no \"Pragma: no-cache\"";
+    EXPECT_EQ(RequestsFor(kUpgraderPath, true), 1u) << "no \"Pragma: no-cache\"";
     EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
 
     // The upgrader ran, with its switches; how depends on this process's elevation.
@@ -359,8 +338,7 @@ TEST_F(VersionCheck, TheInstallAndUninstallReportsEndTheLauncherWhateverTheirRes
         ASSERT_TRUE(child.exited) << row.type;
         EXPECT_EQ(v["end"], row.ends ? L"exit" : L"timeout") << row.type;
         EXPECT_EQ(child.exitCode, row.ends ? 0u : 1u) << row.type;
-        EXPECT_EQ(RequestsFor(row.path), 1u) << row.type;
-        EXPECT_TRUE(AllSentPastCaches(row.path)) << row.type;
+        EXPECT_EQ(RequestsFor(row.path, true), 1u) << row.type;
     }
 }
 
@@ -370,10 +348,9 @@ TEST_F(VersionCheck, AReportModeWhoseReportCannotBeQueuedEndsAtOnce) {
     for (const wchar_t* how : {L"nodownloader", L"noworker"}) {
         Watch watch;
         ChildResult child;
-        auto v = Probe(std::wstring(L"report ") + how + L" /setupsucc", 20, watch, child);
+        Probe(std::wstring(L"report ") + how + L" /setupsucc", 20, watch, child);
         ASSERT_TRUE(child.exited) << Narrow(how);
-        EXPECT_EQ(v["end"], L"exit") << Narrow(how);
-        EXPECT_EQ(child.exitCode, 0u) << Narrow(how);
+        EXPECT_EQ(child.exitCode, 0u) << Narrow(how); // 1: the time limit ended it
         EXPECT_FALSE(child.sawVisibleWindow) << Narrow(how);
     }
 }
@@ -386,10 +363,9 @@ TEST_F(VersionCheck, ClosingWhileAReportIsStuckInARequestEndsTheProcessNormally)
     ASSERT_TRUE(sim.SetFault(L"beacon", L"/stall.gif", L"trickle", L"bytes=100&ms=60000"));
     Watch watch;
     ChildResult child;
-    auto v = Probe(L"stall " + sim.Url(L"beacon", L"/stall.gif"), 1, watch, child);
+    Probe(L"temp 5 " + sim.Url(L"beacon", L"/stall.gif") + L" close", 1, watch, child);
     ASSERT_TRUE(child.exited);
-    EXPECT_EQ(v["end"], L"exit");
-    EXPECT_EQ(child.exitCode, 0u);
+    EXPECT_EQ(child.exitCode, 0u); // the loop's own: the close ended it
     EXPECT_EQ(RequestsFor(L"/stall.gif"), 1u);
 }
 

@@ -14,6 +14,10 @@ std::wstring CGlobalModule::GetPayUrl() const {
 }
 
 void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
+    // Pages hand over what they like; only web addresses leave the launcher, never
+    // a file, a share or a program behind a protocol.
+    if (!IsWebAddress(url))
+        return;
     const std::wstring browser = m_strPlatformBrowserPath;
     // Checked for each opening: the browser may have been removed meanwhile.
     const bool platformBrowser = !browser.empty() && PathFileExistsW(browser.c_str());

@@ -73,9 +73,14 @@ CGlobalModule::CGlobalModule() {
 
 CGlobalModule::~CGlobalModule() {
     // The workers call back into this object, so they stop before anything else goes.
+    // A worker still inside a call keeps the downloader and the referrer source it
+    // may use: they are left to the process's exit, which follows at once.
     if (m_pDownloader) {
-        m_pDownloader->StopAll();
-        delete m_pDownloader;
+        if (m_pDownloader->StopAll()) {
+            delete m_pDownloader;
+        } else {
+            m_refererFeed.release();
+        }
         m_pDownloader = nullptr;
     }
 }

@@ -86,10 +86,14 @@ public:
 
     // Version check and self-update; the one completion handler of every request.
     void StartVersionCheck();
-    void StartUpgraderDownload();
+    // False when it could not be queued.
+    bool StartUpgraderDownload();
     // False when the request could not be queued (no downloader, no memory).
     bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
     static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
+    // Main thread, on UM_UPGRADE_PROMPT: the upgrade box, then the windows hidden
+    // and the upgrader requested.
+    void ShowUpgradePrompt();
 
     // External pages.
     std::wstring GetPayUrl() const;
@@ -113,7 +117,7 @@ private:
     bool QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) override;
     bool Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
     void OnVersionFile(const DownloadTask& task);
-    void OnUpgraderDownloaded(const DownloadTask& task);
+    void OnUpgraderDownloaded(DownloadTask& task);
     void ShowLoginWindowsAgain();
 
     class CRefererFeed;

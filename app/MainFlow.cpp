@@ -128,11 +128,15 @@ int RunMainFlow() {
         // can complete on its worker before this thread would get to it, and a
         // post to a window that does not exist yet is lost.
         login.CreateWindowOnly();
-        g_module.m_installRecord.SendInstallBeacon();
+        // Only the report's completion ends this mode: a report that could not be
+        // queued never completes, so the mode ends at once instead.
+        if (!g_module.m_installRecord.SendInstallBeacon())
+            return 0;
         return RunMessageLoop();
     case StartMode::UninstallSuccess:
         login.CreateWindowOnly();
-        g_module.m_installRecord.SendUninstallBeacon();
+        if (!g_module.m_installRecord.SendUninstallBeacon())
+            return 0;
         return RunMessageLoop();
     case StartMode::ShowDesktop:
         login.CreateWindowOnly();
@@ -171,6 +175,10 @@ void ToggleDesktop() {
 LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == UM_ENTER_GAME) {
         OpenGameWindow();
+        return 0;
+    }
+    if (message == UM_UPGRADE_PROMPT) {
+        g_module.ShowUpgradePrompt();
         return 0;
     }
     if (message == UM_EXTERNAL_LOGIN)

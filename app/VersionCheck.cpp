@@ -1,14 +1,15 @@
 // The global module's side of downloading: the version check once per run, the
-// upgrader download and start, the temp-folder downloads of the reports, and the
-// one completion handler of every request. The handler runs on a download worker
-// thread: it shows the upgrade box there (owned by the login window, blocking only
-// that worker), reaches the windows of the main thread with ShowWindow and ends
-// the launcher by posting UM_EXIT_APP, never by sending.
+// upgrader download, check and start, the temp-folder downloads of the reports,
+// and the one completion handler of every request. The handler runs on a download
+// worker thread and reaches the main thread's windows only by posting: the upgrade
+// box is shown by the main thread (UM_UPGRADE_PROMPT), windows are shown with
+// ShowWindowAsync and the launcher ends through a posted UM_EXIT_APP.
 #include "app/GlobalModule.h"
 
 #include "app/base/Handles.h"
 #include "app/Messages.h"
 #include "app/UpgradeRange.h"
+#include "app/UpgraderSignature.h"
 #include "app/base/Utils.h"
 #include "net/HttpDownloader.h"
 
@@ -16,6 +17,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -59,7 +61,8 @@ bool ShellExecuteUpgraderElevated(const std::wstring& path) {
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
-    info.fMask = 0;
+    // Returns once the process exists, so the held file is not let go before.
+    info.fMask = SEE_MASK_NOASYNC;
     info.hwnd = nullptr;
     info.lpVerb = L"runas";
     info.lpFile = path.c_str();
@@ -84,9 +87,10 @@ bool CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, 
     task.nameFromUrl = nameFromUrl;
     task.guidPrefix = false;
     task.deleteOnFailure = true;
-    if (!m_pDownloader->IsStarted())
-        m_pDownloader->Start();
-    return m_pDownloader->AddTask(task);
+    // The upgrader stays held from its last byte until it has been checked and started.
+    task.holdFile = type == kRequestUpgrader;
+    // Without a worker a queued task would wait for ever: not queued is the truth.
+    return m_pDownloader->Start() && m_pDownloader->AddTask(task);
 }
 
 void CGlobalModule::StartVersionCheck() {
@@ -95,10 +99,8 @@ void CGlobalModule::StartVersionCheck() {
     Submit(GetVersionFileUrl(), GetUpgradeFolder(), kRequestVersionFile, true);
 }
 
-void CGlobalModule::StartUpgraderDownload() {
-    if (!m_pDownloader)
-        return;
-    Submit(GetUpgraderUrl(), GetUpgraderPath(), kRequestUpgrader, false);
+bool CGlobalModule::StartUpgraderDownload() {
+    return m_pDownloader && Submit(GetUpgraderUrl(), GetUpgraderPath(), kRequestUpgrader, false);
 }
 
 bool CGlobalModule::DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName) {
@@ -109,7 +111,7 @@ int CGlobalModule::OnDownloadEvent(void* userData, int type, int stage, int resu
     auto* self = static_cast<CGlobalModule*>(userData);
     if (!self || stage != DOWNLOAD_FINISHED)
         return 0;
-    const auto* task = static_cast<const DownloadTask*>(extra);
+    auto* task = static_cast<DownloadTask*>(extra);
     switch (type) {
     case kRequestVersionFile:
         if (result == DL_OK && task)
@@ -139,7 +141,12 @@ void CGlobalModule::OnVersionFile(const DownloadTask& task) {
     SetCurrentVersion(current);
     if (!IsUpgradeOffered(current, range, last))
         return;
+    // The box belongs to the main thread; a worker only asks for it.
+    PostMessageW(m_formLogin.GetHwnd(), UM_UPGRADE_PROMPT, 0, 0);
+}
 
+void CGlobalModule::ShowUpgradePrompt() {
+    const std::wstring current = GetCurrentVersion();
     // A login window that is already gone means the launcher is closing.
     const HWND login = m_formLogin.GetHwnd();
     if (!login || !IsWindow(login))
@@ -147,14 +154,29 @@ void CGlobalModule::OnVersionFile(const DownloadTask& task) {
     // The update is not optional: the box has only its OK button.
     const std::wstring text = L"检测到最新版本[" + current + L"]，确认更新！";
     MessageBoxW(login, text.c_str(), L"升级提醒", MB_OK);
+    // The box's own message loop may have let the login window be closed.
+    if (!IsWindow(login))
+        return;
     ShowWindow(m_formLogin.GetHwnd(), SW_HIDE);
     ShowWindow(m_formBack.GetHwnd(), SW_HIDE);
-    StartUpgraderDownload();
+    if (!StartUpgraderDownload())
+        ShowLoginWindowsAgain();
 }
 
-void CGlobalModule::OnUpgraderDownloaded(const DownloadTask& task) {
+void CGlobalModule::OnUpgraderDownloaded(DownloadTask& task) {
+    // The downloader hands the file over held open, read-only and sharing reading
+    // only: what is checked below is what gets started, nothing can swap it between.
+    ScopedHandle held(static_cast<HANDLE>(std::exchange(task.heldFile, nullptr)));
+    if (!held || !IsTrustedUpgrader(held.Get(), task.target)) {
+        // Whoever served it, it is not ours: gone, silently; the next run tries again.
+        held.Reset();
+        DeleteFileW(task.target.c_str());
+        ShowLoginWindowsAgain();
+        return;
+    }
     const bool started =
         IsProcessElevated() ? CreateUpgraderProcess(task.target) : ShellExecuteUpgraderElevated(task.target);
+    held.Reset();
     if (!started) {
         ShowLoginWindowsAgain();
         return;

@@ -40,4 +40,13 @@ struct DownloadTask {
     bool nameFromUrl = false;    // file name = UrlFileName(url)
     bool guidPrefix = false;     // file name = new GUID + "_" + UrlFileName(url)
     bool deleteOnFailure = true; // delete the file at target when the task does not succeed
+    // Keeps the saved file from others until the finished report has been handled:
+    // while it is written no one else may write or delete it, and after the last
+    // byte it is held open read-only, sharing reading only, so nothing can change,
+    // delete or replace it while the callback checks it and starts it.
+    bool holdFile = false;
+    // In the successful finished report of a holdFile task: the held file (a
+    // HANDLE). The callback may take it (setting this to null) and close it when
+    // done; otherwise the downloader closes it after the report.
+    void* heldFile = nullptr;
 };

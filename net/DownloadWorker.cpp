@@ -1,7 +1,6 @@
 #include "net/DownloadWorker.h"
 
-#include <memory>
-#include <new>
+#include <wininet.h>
 
 bool CDownloadWorker::CreateWakeEvent() {
     m_hWakeEvent.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -18,26 +17,15 @@ DWORD CDownloadWorker::WaitForWake(DWORD timeoutMs) {
 }
 
 CDownloadWorker::~CDownloadWorker() {
-    ClearPendingDelete();
+    CloseAllInternet();
 }
 
-void CDownloadWorker::SetPendingDelete(const std::wstring& path) {
-    auto* text = new (std::nothrow) wchar_t[path.size() + 1];
-    if (text) {
-        path.copy(text, path.size());
-        text[path.size()] = L'\0';
-    }
-    delete[] m_pPendingPath.exchange(text);
+void CDownloadWorker::CloseInternet(InternetSlot slot) {
+    if (void* handle = m_hInternet[slot].exchange(nullptr))
+        InternetCloseHandle(handle);
 }
 
-void CDownloadWorker::ClearPendingDelete() {
-    delete[] m_pPendingPath.exchange(nullptr);
-}
-
-void CDownloadWorker::CleanUpAfterTermination() {
-    ScopedHandle file(TakeOpenFile());
-    file.Reset(); // the delete below needs the file closed
-    std::unique_ptr<wchar_t[]> path(m_pPendingPath.exchange(nullptr));
-    if (path && path[0])
-        DeleteFileW(path.get());
+void CDownloadWorker::CloseAllInternet() {
+    for (int slot = 0; slot < kInternetSlotCount; ++slot)
+        CloseInternet(static_cast<InternetSlot>(slot));
 }

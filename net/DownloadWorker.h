@@ -1,5 +1,6 @@
-// One worker thread of the downloader: its thread, the downloader it serves and
-// the event that wakes it when a task is queued.
+// One worker thread of the downloader: its thread, the downloader it serves, the
+// event that wakes it when a task is queued, and the WinINet handles of the
+// request it is making, which a stopper closes to cancel a blocked call.
 #pragma once
 
 #include "app/base/Handles.h"
@@ -8,12 +9,14 @@
 #include <windows.h>
 
 #include <atomic>
-#include <string>
 
 class CHttpDownloader;
 
 class CDownloadWorker {
 public:
+    // The handles of one attempt, closed in this order by a stopper.
+    enum InternetSlot { kRequestSlot, kConnectionSlot, kInternetSlot, kInternetSlotCount };
+
     explicit CDownloadWorker(CHttpDownloader* owner) : m_pOwner(owner) {}
     ~CDownloadWorker();
     CDownloadWorker(const CDownloadWorker&) = delete;
@@ -25,26 +28,20 @@ public:
     // WaitForSingleObject on the event.
     DWORD WaitForWake(DWORD timeoutMs);
 
-    // What the worker thread leaves behind if it has to be terminated in the middle
-    // of a task. The thread publishes the file it has open and, while the task has
-    // not succeeded, the path that a failure deletes; the stopper reads both only
-    // after the thread is gone (CleanUpAfterTermination).
-    void PublishOpenFile(HANDLE file) { m_hOpenFile.store(file); }
-    // Takes the published handle back, so the caller closes it (exactly once).
-    HANDLE TakeOpenFile() { return m_hOpenFile.exchange(nullptr); }
-    void SetPendingDelete(const std::wstring& path);
-    void ClearPendingDelete();
-    // Closes the file a terminated thread had open and deletes the file of its
-    // unfinished task. Only valid once the thread has ended.
-    void CleanUpAfterTermination();
+    // The worker publishes each WinINet handle it opens. Whoever takes a handle out
+    // of its slot closes it (the worker when its attempt ends, or CloseInternet
+    // from a stopper), so each is closed exactly once. On Windows closing a handle
+    // makes a call blocked on it return at once; under Wine 8 the call goes on
+    // until the server answers or closes, and the worker then sees its stop flag.
+    void Publish(InternetSlot slot, void* handle) { m_hInternet[slot].store(handle); }
+    void CloseInternet(InternetSlot slot);
+    // Request, connection, internet: any thread.
+    void CloseAllInternet();
 
     CThreadHolder m_thread;
     CHttpDownloader* const m_pOwner;
     ScopedHandle m_hWakeEvent;
 
 private:
-    std::atomic<HANDLE> m_hOpenFile{nullptr};
-    // A terminated copy is complete or absent: the thread builds the new text first
-    // and swaps the pointer in, never editing a text that is published.
-    std::atomic<wchar_t*> m_pPendingPath{nullptr};
+    std::atomic<void*> m_hInternet[kInternetSlotCount] = {};
 };

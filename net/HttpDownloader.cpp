@@ -14,11 +14,15 @@
 #include <cstdint>
 #include <new>
 
-// A queued task: the private copy and whether its final path has been derived
-// (that happens once per task, so a GUID name stays the same across attempts).
+// A queued task: the private copy, whether its final path has been derived (that
+// happens once per task, so a GUID name stays the same across attempts), and what
+// its worker needs of the downloader, taken when the task leaves the queue.
 struct CHttpDownloader::QueuedTask {
     DownloadTask task;
     bool targetResolved = false;
+    IRefererSource* refererSource = nullptr;
+    DWORD receiveTimeoutMs = 0;
+    ScopedHandle held; // a holdFile task's file after its last byte
 };
 
 namespace {
@@ -26,6 +30,12 @@ namespace {
 constexpr wchar_t kAgent[] = L"HTTPDownloader";
 constexpr wchar_t kFormContentType[] = L"Content-Type: application/x-www-form-urlencoded; charset=UTF-8;\r\n";
 constexpr DWORD kHeaderModifiers = HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE;
+// Every request goes to the server and its answer is kept out of the cache: a
+// cached version file would hide an update, a cached old upgrader would be started
+// for a new version, a cached beacon would never be counted. The last flag also
+// asks proxies on the way to step aside ("Pragma: no-cache").
+constexpr DWORD kNoCacheFlags =
+    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 
 class CriticalSectionLock {
 public:
@@ -43,15 +53,37 @@ void Report(DownloadTask& task, int stage, int result, void* extra) {
         task.callback(task.userData, task.requestType, stage, result, extra);
 }
 
+// A WinINet handle of the current attempt, published on its worker so that a
+// stopper can close it; closed here unless the stopper took it first.
+class PublishedInternet {
+public:
+    PublishedInternet(CDownloadWorker& worker, CDownloadWorker::InternetSlot slot, void* handle)
+        : worker_(worker), slot_(slot), handle_(handle) {
+        worker_.Publish(slot_, handle_);
+    }
+    ~PublishedInternet() { worker_.CloseInternet(slot_); }
+    PublishedInternet(const PublishedInternet&) = delete;
+    PublishedInternet& operator=(const PublishedInternet&) = delete;
+
+    void* Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    CDownloadWorker& worker_;
+    const CDownloadWorker::InternetSlot slot_;
+    void* const handle_;
+};
+
 bool HasNameFlag(const DownloadTask& task) {
     return task.nameFromUrl || task.guidPrefix;
 }
 
-// Splits the URL into host, port, user name, password and path with query (scheme
-// and extra information are not asked for, so the query stays in the path).
-// WinINet only points into the URL here; whether each part fits its buffer is
-// checked before it is copied, so an overlong part fails instead of overflowing.
-bool SplitUrl(const std::wstring& url, UrlPartBuffers& parts, INTERNET_PORT& port) {
+// Splits the URL into host, port, user name, password and path with query (extra
+// information is not asked for, so the query stays in the path), and tells an
+// https URL. WinINet only points into the URL here; whether each part fits its
+// buffer is checked before it is copied, so an overlong part fails instead of
+// overflowing.
+bool SplitUrl(const std::wstring& url, UrlPartBuffers& parts, INTERNET_PORT& port, bool& secure) {
     URL_COMPONENTSW c = {};
     c.dwStructSize = sizeof c;
     c.dwHostNameLength = 1;
@@ -66,6 +98,7 @@ bool SplitUrl(const std::wstring& url, UrlPartBuffers& parts, INTERNET_PORT& por
     view.password = {c.lpszPassword, c.dwPasswordLength};
     view.urlPath = {c.lpszUrlPath, c.dwUrlPathLength};
     port = c.nPort;
+    secure = c.nScheme == INTERNET_SCHEME_HTTPS;
     return FillUrlParts(view, parts);
 }
 
@@ -73,230 +106,9 @@ const wchar_t* NullWhenEmpty(const wchar_t* text) {
     return text[0] ? text : nullptr;
 }
 
-// Forgets the published file handle before the owner closes it, so a stopper that
-// terminates the thread never closes the same handle a second time.
-class FilePublication {
-public:
-    FilePublication(CDownloadWorker& worker, HANDLE file) : worker_(worker) { worker_.PublishOpenFile(file); }
-    ~FilePublication() { worker_.TakeOpenFile(); }
-    FilePublication(const FilePublication&) = delete;
-    FilePublication& operator=(const FilePublication&) = delete;
-
-private:
-    CDownloadWorker& worker_;
-};
-
-} // namespace
-
-CHttpDownloader::CHttpDownloader() {
-    InitializeCriticalSection(&m_lock);
-    m_workers.reserve(kWorkerCount);
-}
-
-CHttpDownloader::~CHttpDownloader() {
-    StopAll();
-    m_queue.clear();
-    DeleteCriticalSection(&m_lock);
-}
-
-bool CHttpDownloader::Start() {
-    if (m_bStarted.load())
-        return true;
-    for (int i = 0; i < kWorkerCount; ++i) {
-        std::unique_ptr<CDownloadWorker> worker(new (std::nothrow) CDownloadWorker(this));
-        if (!worker || !worker->CreateWakeEvent())
-            continue;
-        worker->m_thread.SetProc(RunWorker, worker.get());
-        if (!worker->m_thread.Create()) {
-            StopWorker(*worker);
-            continue; // the event closes and the worker goes with the unique_ptr
-        }
-        CriticalSectionLock lock(m_lock);
-        m_workers.push_back(std::move(worker)); // room was reserved: cannot throw
-    }
-    CriticalSectionLock lock(m_lock);
-    m_bStarted.store(!m_workers.empty());
-    return m_bStarted.load();
-}
-
-bool CHttpDownloader::AddTask(const DownloadTask& task) {
-    std::unique_ptr<QueuedTask> copy;
-    try {
-        copy.reset(new QueuedTask{task, false});
-        CriticalSectionLock lock(m_lock);
-        m_queue.push_back(std::move(copy));
-        for (auto& worker : m_workers)
-            worker->Wake();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-std::unique_ptr<CHttpDownloader::QueuedTask> CHttpDownloader::PopTask() {
-    CriticalSectionLock lock(m_lock);
-    if (m_queue.empty())
-        return nullptr;
-    std::unique_ptr<QueuedTask> task = std::move(m_queue.front());
-    m_queue.pop_front();
-    return task;
-}
-
-void CHttpDownloader::StopAll() {
-    std::vector<std::unique_ptr<CDownloadWorker>> workers;
-    std::deque<std::unique_ptr<QueuedTask>> discarded;
-    {
-        CriticalSectionLock lock(m_lock);
-        workers.swap(m_workers);
-        discarded.swap(m_queue);
-        m_workers.reserve(kWorkerCount);
-    }
-    // Every worker is asked before the first is waited for, so none starts another
-    // task while an earlier one is still being stopped.
-    for (auto& worker : workers) {
-        worker->m_thread.RequestStop();
-        worker->Wake();
-    }
-    for (auto& worker : workers) {
-        StopWorker(*worker);
-        worker->m_hWakeEvent.Reset();
-        worker.reset();
-    }
-    // Only now, with every worker gone: a callback still running on one of them may
-    // submit a task, and Start must then not create workers behind this loop's back.
-    m_bStarted.store(false);
-}
-
-void CHttpDownloader::StopWorker(CDownloadWorker& worker) {
-    worker.m_thread.RequestStop();
-    worker.Wake();
-    if (worker.m_thread.JoinOrTerminate(kStopWaitMs) == CThreadHolder::EndKind::Terminated)
-        worker.CleanUpAfterTermination();
-}
-
-void CHttpDownloader::RunWorker(void* param) {
-    CDownloadWorker& worker = *static_cast<CDownloadWorker*>(param);
-    CHttpDownloader& self = *worker.m_pOwner;
-    while (!worker.m_thread.IsStopRequested()) {
-        std::unique_ptr<QueuedTask> queued = self.PopTask();
-        if (!queued) {
-            // An abandoned or failed wait would return at once for ever: end instead.
-            const DWORD wait = worker.WaitForWake(kIdleWaitMs);
-            if (wait != WAIT_OBJECT_0 && wait != WAIT_TIMEOUT)
-                return;
-            continue;
-        }
-        self.RunTask(worker, *queued);
-    }
-}
-
-void CHttpDownloader::RunTask(CDownloadWorker& worker, QueuedTask& queued) {
-    DownloadTask& task = queued.task;
-    const CThreadHolder& thread = worker.m_thread;
-    Report(task, DOWNLOAD_STARTED, 0, nullptr);
-
-    // Without a name flag the target is the file itself; with one it is a folder
-    // until the first answer arrives (PerformRequest then names the file).
-    if (!HasNameFlag(task))
-        queued.targetResolved = true;
-    if (queued.targetResolved && task.deleteOnFailure && !task.target.empty())
-        worker.SetPendingDelete(task.target);
-
-    AttemptHooks hooks;
-    hooks.attempt = [&] { return PerformRequest(worker, queued); };
-    hooks.stopRequested = [&] { return thread.IsStopRequested(); };
-    hooks.sleep = [](unsigned ms) { Sleep(ms); };
-    const int result = RunAttempts(task.retries, hooks);
-
-    // The file of a failed task goes before the report, so the submitter never sees
-    // it, and a download that its callback queues for the same path is not deleted
-    // afterwards. A folder target whose file was never named is left alone.
-    if (result != DL_OK && task.deleteOnFailure && queued.targetResolved && !task.target.empty())
-        DeleteFileW(task.target.c_str());
-    worker.ClearPendingDelete();
-    if (!thread.IsStopRequested())
-        Report(task, DOWNLOAD_FINISHED, result, &task);
-}
-
-int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued) {
-    DownloadTask& task = queued.task;
-    const CThreadHolder& thread = worker.m_thread;
-
-    UrlPartBuffers parts;
-    INTERNET_PORT port = 0;
-    if (!SplitUrl(task.url, parts, port))
-        return DL_CONNECT_FAILED;
-
-    // Declared in this order, the handles close as request, connection, internet.
-    ScopedInternet internet(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!internet)
-        return DL_CONNECT_FAILED;
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
-
-    ScopedInternet connection(InternetConnectW(internet.Get(), parts.hostName, port,
-                                               NullWhenEmpty(parts.userName), NullWhenEmpty(parts.password),
-                                               INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection)
-        return DL_CONNECT_FAILED;
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
-
-    const bool post = !task.postBody.empty();
-    if (post && task.postBody.size() > MAXDWORD)
-        return DL_REQUEST_FAILED;
-    ScopedInternet request(HttpOpenRequestW(connection.Get(), post ? L"POST" : L"GET", parts.urlPath, nullptr,
-                                            nullptr, nullptr, 0, 0));
-    if (!request)
-        return DL_REQUEST_FAILED;
-    if (post) {
-        if (!HttpAddRequestHeadersW(request.Get(), kFormContentType, static_cast<DWORD>(-1),
-                                    kHeaderModifiers))
-            return DL_REQUEST_FAILED;
-    } else if (!AddPendingReferer(request.Get())) {
-        return DL_REQUEST_FAILED;
-    }
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
-
-    DWORD timeout = m_nReceiveTimeoutMs.load();
-    InternetSetOptionW(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    if (!HttpSendRequestW(request.Get(), nullptr, 0, post ? task.postBody.data() : nullptr,
-                          post ? static_cast<DWORD>(task.postBody.size()) : 0))
-        return DL_REQUEST_FAILED;
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
-
-    // A server that closes without answering leaves status 0: no status was read.
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                        nullptr) ||
-        status < 100 || status >= 400)
-        return DL_HTTP_ERROR;
-    if (task.target.empty())
-        return DL_OK;
-
-    if (!queued.targetResolved) {
-        task.target = ResolveTargetPath(task.target, task.url, task.nameFromUrl, task.guidPrefix,
-                                        [] { return NewGuidString(); });
-        queued.targetResolved = true;
-        if (task.deleteOnFailure)
-            worker.SetPendingDelete(task.target);
-    }
-
-    DWORD length = 0;
-    size = sizeof length;
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                        nullptr))
-        return DL_HTTP_ERROR;
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
-    return ReadBody(worker, request.Get(), task, length);
-}
-
-bool CHttpDownloader::AddPendingReferer(void* request) {
-    IRefererSource* source = m_pRefererSource.load();
+// The referrer of the first GET after a page was opened in the platform browser.
+// False only when the header could not be added (the referrer stays pending).
+bool AddPendingReferer(IRefererSource* source, void* request) {
     std::wstring url;
     std::wstring cookieData;
     if (!source || !source->Take(url, cookieData))
@@ -314,45 +126,321 @@ bool CHttpDownloader::AddPendingReferer(void* request) {
     return true;
 }
 
-int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, DownloadTask& task, DWORD length) {
-    ScopedHandle file(CreateFileW(task.target.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr));
+// Reads a response body. A plain synchronous read waits until its whole buffer is
+// filled: quick while the data streams, but for a slow body many seconds in which
+// the stop flag goes unseen and no progress is reported. Asking first how much has
+// arrived and reading only that avoids the wait, but before every read it cost a
+// fast download a fifth of its speed under Wine (each question is a call into the
+// server, and Wine answers at most 8 KB, its own buffer). So whole chunks are read
+// while they come quickly; at the start, and once a whole chunk was slow to come,
+// only what has arrived, until a question finds plenty again.
+class BodyReader {
+public:
+    explicit BodyReader(void* request) : request_(request) {}
+
+    // Up to want bytes; got 0: the body has ended.
+    bool Read(char* buffer, DWORD want, DWORD& got) {
+        got = 0;
+        if (!streaming_) {
+            DWORD available = 0; // the question waits for the first bytes
+            if (!InternetQueryDataAvailable(request_, &available, 0, 0))
+                return false;
+            if (available == 0)
+                return true;
+            streaming_ = available >= kPlentyBytes;
+            if (available < want)
+                want = available;
+        }
+        const DWORD start = GetTickCount();
+        if (!InternetReadFile(request_, buffer, want, &got))
+            return false;
+        if (streaming_ && GetTickCount() - start > kSlowReadMs)
+            streaming_ = false;
+        return true;
+    }
+
+private:
+    static constexpr DWORD kPlentyBytes = 4096; // arrived at once: the data streams
+    static constexpr DWORD kSlowReadMs = 100;   // a whole chunk took longer: it does not
+    void* const request_;
+    bool streaming_ = false;
+};
+
+// Turns the writer of a finished file into a read-only hold that shares reading
+// only: nothing can then write, delete or rename the file, yet a program can be
+// started from it (starting opens it for reading and executing, sharing reading
+// and deleting, which only a handle without write access allows). The writer and
+// the hold cannot share the file, so a pin that allows writing but not deleting
+// bridges them: the file itself is never free to be replaced, and a writer that
+// slipped in between makes the hold fail. Null on failure.
+ScopedHandle HoldWrittenFile(ScopedHandle writer, const std::wstring& path) {
+    ScopedHandle pin(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    writer.Reset();
+    if (!pin)
+        return ScopedHandle();
+    return ScopedHandle(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+} // namespace
+
+CHttpDownloader::CHttpDownloader(int workerCount) : m_nWorkerCount(workerCount > 0 ? workerCount : 0) {
+    InitializeCriticalSection(&m_lock);
+    m_workers.reserve(static_cast<size_t>(m_nWorkerCount));
+}
+
+CHttpDownloader::~CHttpDownloader() {
+    StopAll();
+    m_queue.clear();
+    DeleteCriticalSection(&m_lock);
+}
+
+bool CHttpDownloader::Start() {
+    CriticalSectionLock lock(m_lock);
+    if (m_bStopping)
+        return false;
+    if (m_bStarted.load())
+        return true;
+    for (int i = 0; i < m_nWorkerCount; ++i) {
+        std::unique_ptr<CDownloadWorker> worker(new (std::nothrow) CDownloadWorker(this));
+        if (!worker || !worker->CreateWakeEvent())
+            continue;
+        worker->m_thread.SetProc(RunWorker, worker.get());
+        // A thread that was not created leaves nothing running: the worker goes.
+        if (!worker->m_thread.Create())
+            continue;
+        m_workers.push_back(std::move(worker)); // room was reserved: cannot throw
+    }
+    m_bStarted.store(!m_workers.empty());
+    return m_bStarted.load();
+}
+
+bool CHttpDownloader::AddTask(const DownloadTask& task) {
+    std::unique_ptr<QueuedTask> copy;
+    try {
+        copy.reset(new QueuedTask());
+        copy->task = task;
+        copy->task.heldFile = nullptr;
+        CriticalSectionLock lock(m_lock);
+        m_queue.push_back(std::move(copy));
+        for (auto& worker : m_workers)
+            worker->Wake();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CHttpDownloader::QueuedTask> CHttpDownloader::PopTask() {
+    CriticalSectionLock lock(m_lock);
+    if (m_queue.empty())
+        return nullptr;
+    std::unique_ptr<QueuedTask> task = std::move(m_queue.front());
+    m_queue.pop_front();
+    task->refererSource = m_pRefererSource.load();
+    task->receiveTimeoutMs = m_nReceiveTimeoutMs.load();
+    return task;
+}
+
+bool CHttpDownloader::StopAll() {
+    std::vector<std::unique_ptr<CDownloadWorker>> workers;
+    std::deque<std::unique_ptr<QueuedTask>> discarded;
+    {
+        CriticalSectionLock lock(m_lock);
+        m_bStopping = true;
+        workers.swap(m_workers);
+        discarded.swap(m_queue);
+        m_workers.reserve(static_cast<size_t>(m_nWorkerCount));
+    }
+    // Every worker is asked before the first is waited for, so none starts another
+    // task while an earlier one is still being stopped. The flag is set before the
+    // handles close: a worker whose call fails because of the close finds it set.
+    for (auto& worker : workers) {
+        worker->m_thread.RequestStop();
+        worker->CloseAllInternet();
+        worker->Wake();
+    }
+    const DWORD start = GetTickCount();
+    bool allEnded = true;
+    for (auto& worker : workers) {
+        const DWORD spent = GetTickCount() - start;
+        if (!worker->m_thread.Join(spent < kStopWaitMs ? kStopWaitMs - spent : 0)) {
+            // Still inside a call: its object stays for it until the process ends.
+            allEnded = false;
+            worker.release();
+            continue;
+        }
+        worker.reset();
+    }
+    // Only now, with every worker stopped: a callback still running on one of them
+    // may submit a task, and Start must then not create workers behind this loop.
+    CriticalSectionLock lock(m_lock);
+    m_bStarted.store(false);
+    m_bStopping = false;
+    return allEnded;
+}
+
+void CHttpDownloader::RunWorker(void* param) {
+    CDownloadWorker& worker = *static_cast<CDownloadWorker*>(param);
+    while (!worker.m_thread.IsStopRequested()) {
+        std::unique_ptr<QueuedTask> queued = worker.m_pOwner->PopTask();
+        if (!queued) {
+            // An abandoned or failed wait would return at once for ever: end instead.
+            const DWORD wait = worker.WaitForWake(kIdleWaitMs);
+            if (wait != WAIT_OBJECT_0 && wait != WAIT_TIMEOUT)
+                return;
+            continue;
+        }
+        RunTask(worker, *queued);
+    }
+}
+
+void CHttpDownloader::RunTask(CDownloadWorker& worker, QueuedTask& queued) {
+    DownloadTask& task = queued.task;
+    const CThreadHolder& thread = worker.m_thread;
+    Report(task, DOWNLOAD_STARTED, 0, nullptr);
+
+    // Without a name flag the target is the file itself; with one it is a folder
+    // until the first answer arrives (PerformRequest then names the file).
+    if (!HasNameFlag(task))
+        queued.targetResolved = true;
+
+    AttemptHooks hooks;
+    hooks.attempt = [&] { return PerformRequest(worker, queued); };
+    hooks.stopRequested = [&] { return thread.IsStopRequested(); };
+    hooks.sleep = [](unsigned ms) { Sleep(ms); };
+    const int result = RunAttempts(task.retries, hooks);
+
+    // The file of a failed task goes before the report, so the submitter never sees
+    // it, and a download that its callback queues for the same path is not deleted
+    // afterwards. A folder target whose file was never named is left alone.
+    if (result != DL_OK && task.deleteOnFailure && queued.targetResolved && !task.target.empty())
+        DeleteFileW(task.target.c_str());
+    if (thread.IsStopRequested())
+        return;
+    task.heldFile = queued.held.Get();
+    Report(task, DOWNLOAD_FINISHED, result, &task);
+    // A callback that took the held file closes it itself.
+    if (task.heldFile != queued.held.Get())
+        queued.held.Release();
+    task.heldFile = nullptr;
+}
+
+int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued) {
+    DownloadTask& task = queued.task;
+    const CThreadHolder& thread = worker.m_thread;
+
+    UrlPartBuffers parts;
+    INTERNET_PORT port = 0;
+    bool secure = false;
+    if (!SplitUrl(task.url, parts, port, secure))
+        return DL_CONNECT_FAILED;
+
+    // Declared in this order, the handles close as request, connection, internet.
+    PublishedInternet internet(worker, CDownloadWorker::kInternetSlot,
+                               InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!internet)
+        return DL_CONNECT_FAILED;
+    if (thread.IsStopRequested())
+        return DL_CANCELLED;
+
+    PublishedInternet connection(
+        worker, CDownloadWorker::kConnectionSlot,
+        InternetConnectW(internet.Get(), parts.hostName, port, NullWhenEmpty(parts.userName),
+                         NullWhenEmpty(parts.password), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection)
+        return DL_CONNECT_FAILED;
+    if (thread.IsStopRequested())
+        return DL_CANCELLED;
+
+    const bool post = !task.postBody.empty();
+    if (post && task.postBody.size() > MAXDWORD)
+        return DL_REQUEST_FAILED;
+    const DWORD flags = kNoCacheFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+    PublishedInternet request(worker, CDownloadWorker::kRequestSlot,
+                              HttpOpenRequestW(connection.Get(), post ? L"POST" : L"GET", parts.urlPath,
+                                               nullptr, nullptr, nullptr, flags, 0));
+    if (!request)
+        return DL_REQUEST_FAILED;
+    if (post) {
+        if (!HttpAddRequestHeadersW(request.Get(), kFormContentType, static_cast<DWORD>(-1),
+                                    kHeaderModifiers))
+            return DL_REQUEST_FAILED;
+    } else if (!thread.IsStopRequested() && !AddPendingReferer(queued.refererSource, request.Get())) {
+        return DL_REQUEST_FAILED;
+    }
+    if (thread.IsStopRequested())
+        return DL_CANCELLED;
+
+    DWORD timeout = queued.receiveTimeoutMs;
+    InternetSetOptionW(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    if (!HttpSendRequestW(request.Get(), nullptr, 0, post ? task.postBody.data() : nullptr,
+                          post ? static_cast<DWORD>(task.postBody.size()) : 0))
+        return thread.IsStopRequested() ? DL_CANCELLED : DL_REQUEST_FAILED;
+    if (thread.IsStopRequested())
+        return DL_CANCELLED;
+
+    // A server that closes without answering leaves status 0: no status was read.
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr) ||
+        status < 100 || status >= 400)
+        return DL_HTTP_ERROR;
+    if (task.target.empty())
+        return DL_OK;
+
+    if (!queued.targetResolved) {
+        task.target = ResolveTargetPath(task.target, task.url, task.nameFromUrl, task.guidPrefix,
+                                        [] { return NewGuidString(); });
+        queued.targetResolved = true;
+    }
+
+    DWORD length = 0;
+    size = sizeof length;
+    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                        nullptr))
+        return DL_HTTP_ERROR;
+    if (thread.IsStopRequested())
+        return DL_CANCELLED;
+    return ReadBody(worker, request.Get(), queued, length);
+}
+
+int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, QueuedTask& queued, DWORD length) {
+    DownloadTask& task = queued.task;
+    // No one else may write or delete the file while it is being written.
+    ScopedHandle file(
+        CreateFileW(task.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr));
     if (!file)
         return DL_FILE_CREATE_FAILED;
-    FilePublication published(worker, file.Get());
 
     const CThreadHolder& thread = worker.m_thread;
     char buffer[kReadChunk];
+    BodyReader reader(request);
     DWORD remaining = length;
     while (remaining > 0) {
         if (thread.IsStopRequested())
             return DL_CANCELLED;
-        // A synchronous read waits until its whole buffer is filled, which for a slow
-        // body means many seconds in which the stop flag goes unseen and no progress
-        // is reported. Asking what has arrived first (this waits only for the first
-        // bytes) keeps each read to what is there.
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0))
-            return DL_READ_FAILED;
-        // A body that ends before its Content-Length shows as 0 bytes, not as an error.
-        if (available == 0)
-            return DL_READ_FAILED;
-        if (thread.IsStopRequested())
-            return DL_CANCELLED;
-        DWORD want = remaining < kReadChunk ? remaining : kReadChunk;
-        if (available < want)
-            want = available;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer, want, &got) || got == 0)
-            return DL_READ_FAILED;
-        if (got > remaining)
+        if (!reader.Read(buffer, remaining < kReadChunk ? remaining : kReadChunk, got))
+            return thread.IsStopRequested() ? DL_CANCELLED : DL_READ_FAILED;
+        // A body that ends before its Content-Length shows as 0 bytes, not as an error.
+        if (got == 0 || got > remaining)
             return DL_READ_FAILED;
         remaining -= got;
-        const int percent = ProgressPercent(static_cast<uint64_t>(length) - remaining, length);
-        Report(task, DOWNLOAD_PROGRESS, 0, reinterpret_cast<void*>(static_cast<intptr_t>(percent)));
         DWORD written = 0;
         if (!WriteFile(file.Get(), buffer, got, &written, nullptr) || written != got)
             return DL_WRITE_FAILED;
+        if (thread.IsStopRequested())
+            return DL_CANCELLED;
+        const int percent = ProgressPercent(static_cast<uint64_t>(length) - remaining, length);
+        Report(task, DOWNLOAD_PROGRESS, 0, reinterpret_cast<void*>(static_cast<intptr_t>(percent)));
+    }
+    if (task.holdFile) {
+        queued.held = HoldWrittenFile(std::move(file), task.target);
+        if (!queued.held)
+            return DL_FILE_CREATE_FAILED;
     }
     return DL_OK;
 }

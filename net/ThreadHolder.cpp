@@ -1,11 +1,5 @@
 #include "net/ThreadHolder.h"
 
-namespace {
-// After TerminateThread, how long to wait for the thread to be gone. Termination
-// is asynchronous, and what the thread left behind may only be touched after it.
-constexpr DWORD kTerminateConfirmMs = 5000;
-} // namespace
-
 CThreadHolder::~CThreadHolder() {
     m_bStop.store(true);
     if (m_hThread)
@@ -29,17 +23,13 @@ bool CThreadHolder::Create() {
     return true;
 }
 
-CThreadHolder::EndKind CThreadHolder::JoinOrTerminate(DWORD timeoutMs) {
+bool CThreadHolder::Join(DWORD timeoutMs) {
     if (!m_hThread)
-        return EndKind::NoThread;
-    EndKind end = EndKind::Ended;
-    if (WaitForSingleObject(m_hThread.Get(), timeoutMs) == WAIT_TIMEOUT) {
-        TerminateThread(m_hThread.Get(), 0);
-        end = WaitForSingleObject(m_hThread.Get(), kTerminateConfirmMs) == WAIT_OBJECT_0 ? EndKind::Terminated
-                                                                                         : EndKind::Lost;
-    }
+        return true;
+    if (WaitForSingleObject(m_hThread.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
     m_hThread.Reset();
-    return end;
+    return true;
 }
 
 DWORD WINAPI CThreadHolder::ThreadEntry(LPVOID holder) {

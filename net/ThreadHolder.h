@@ -1,5 +1,6 @@
 // Owner of one thread: its handle, the stop flag the thread polls, and the
-// procedure it runs.
+// procedure it runs. A thread is never terminated: one that does not end when
+// asked is waited for, or left to the process's exit with its holder.
 #pragma once
 
 #include "app/base/Handles.h"
@@ -13,17 +14,10 @@ class CThreadHolder {
 public:
     using ThreadProc = void (*)(void* param);
 
-    // How JoinOrTerminate saw the thread end.
-    enum class EndKind {
-        NoThread,   // there was no thread
-        Ended,      // it returned by itself within the time limit
-        Terminated, // it was terminated and is gone
-        Lost,       // it was terminated but did not confirm its end in time
-    };
-
     CThreadHolder() = default;
     // Sets the stop flag and waits for a thread that is still held, without a time
-    // limit: stop it with JoinOrTerminate first when it may hang.
+    // limit, so the holder is never freed under its thread. A holder whose thread
+    // did not end in Join's time must therefore be left to the process's exit.
     virtual ~CThreadHolder();
     CThreadHolder(const CThreadHolder&) = delete;
     CThreadHolder& operator=(const CThreadHolder&) = delete;
@@ -37,9 +31,9 @@ public:
     bool IsStopRequested() const { return m_bStop.load(); }
     bool HasThread() const { return static_cast<bool>(m_hThread); }
 
-    // Waits up to timeoutMs for the thread; terminates it when it is still running
-    // then. Closes and forgets the handle either way.
-    EndKind JoinOrTerminate(DWORD timeoutMs);
+    // Waits up to timeoutMs for the thread. True when there is no thread (any more):
+    // the handle is then closed and forgotten. False while it still runs.
+    bool Join(DWORD timeoutMs);
 
 private:
     static DWORD WINAPI ThreadEntry(LPVOID holder);

@@ -50,3 +50,19 @@ std::wstring UrlAsSingleArgument(const std::wstring& url) {
     }
     return out;
 }
+
+bool IsWebAddress(const std::wstring& url) {
+    for (const wchar_t* scheme : {L"http://", L"https://"}) {
+        const std::wstring prefix(scheme);
+        if (url.size() <= prefix.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < prefix.size() && same; ++i) {
+            const wchar_t c = url[i];
+            same = (c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c) == prefix[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}

@@ -1,6 +1,6 @@
-// Decisions of the external-page opening that need no Windows API: where the
-// platform browser is registered, which registry data counts as its folder, and
-// how a URL is put on a browser's command line.
+// Decisions of the external-page opening that need no Windows API: which URLs may
+// be opened at all, where the platform browser is registered, which registry data
+// counts as its folder, and how a URL is put on a browser's command line.
 #pragma once
 
 #include <cstddef>
@@ -26,3 +26,9 @@ std::wstring RegistryFolderText(const wchar_t* data, size_t byteSize, uint32_t t
 // blanks or quotation marks, which would split it or end it early and let the
 // rest pass as further options; those become %20, %09, %0A, %0D and %22.
 std::wstring UrlAsSingleArgument(const std::wstring& url);
+
+// True for a web address: "http://" or "https://" (scheme in any case) and at
+// least one character more. Everything else a page may hand over (file:, UNC and
+// local paths, javascript:, mailto: and other protocols, text with leading
+// blanks) would have a browser or the shell open a file or start a program.
+bool IsWebAddress(const std::wstring& url);

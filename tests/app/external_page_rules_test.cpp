@@ -1,5 +1,5 @@
-// Registry location and value rules of the platform browser, and the URL as a
-// single browser argument.
+// Which URLs may be opened, registry location and value rules of the platform
+// browser, and the URL as a single browser argument.
 #include "app/base/ExternalPageRules.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +7,28 @@
 #include <string>
 
 namespace {
+
+TEST(IsWebAddress, OnlyHttpAndHttpsLeaveTheLauncher) {
+    struct Row {
+        const wchar_t* url;
+        bool web;
+    };
+    const Row rows[] = {
+        {L"http://www.orvo.example/pay.html?gid=1036", true},
+        {L"https://www.orvo.example/", true},
+        {L"HTTPS://WWW.ORVO.EXAMPLE/", true}, // the scheme in any case
+        {L"http://", false},                  // nothing after the scheme
+        {L"file:///C:/Windows/System32/calc.exe", false},
+        {L"\\\\server\\share\\setup.exe", false}, // UNC path
+        {L"C:\\Windows\\System32\\calc.exe", false},
+        {L"javascript:alert(1)", false},
+        {L"orvo-game://launch?x=1", false}, // a custom protocol
+        {L"http:\\\\server\\share", false}, // no "//": the shell may take it as a path
+        {L" http://host/", false},          // leading blank: not a URL the page meant
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(IsWebAddress(row.url), row.web) << testing::PrintToString(std::wstring(row.url));
+}
 
 TEST(PlatformBrowserLocation, KeyAndViewByWindowsBits) {
     const RegistryLocation w32 = PlatformBrowserLocation(32);

@@ -83,6 +83,22 @@ TEST_F(OpenUrl, WithoutThePlatformBrowserReportsAnotherBrowser) {
     EXPECT_EQ(UnionRequests(2, 1000).size(), 1u);
 }
 
+TEST_F(OpenUrl, AnythingButAWebAddressOpensNothing) {
+    const std::wstring marker = PageUrl(); // opened last: its report proves the others had their time
+    const std::wstring refused[] = {L"file:///C:/windows/notepad.exe", L"\\\\127.0.0.1\\share\\setup.exe",
+                                    L"javascript:alert(1)", L"orvo-game://launch?server=1"};
+    std::wstring args = L"refuse";
+    for (const std::wstring& url : refused)
+        args += L" " + QuotedArgument(url);
+    auto v = Probe(args + L" " + QuotedArgument(marker));
+    EXPECT_EQ(v["startedByRefused"], L"0");
+    EXPECT_EQ(v["lastOpenedUrl"], L"");
+    EXPECT_EQ(v["markerReport"], L"1");
+    const auto hits = UnionRequests(2, 1500);
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].path, L"/web/ajax71?uId2=XBRQMWTZKD&r=" + Encoded(marker) + L"&lO=tollis");
+}
+
 TEST_F(OpenUrl, PlatformBrowserGetsTheUrlAsItsOnlyArgument) {
     identtest::ScratchDir dir;
     const std::wstring exe = dir.Path() + L"OrvoExplorer.exe";

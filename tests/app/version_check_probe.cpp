@@ -4,15 +4,21 @@
 //   version_check_probe RESULTS SECONDS check
 //       shows the background form and the login window, calls StartVersionCheck
 //       twice, and runs the loop;
-//   version_check_probe RESULTS SECONDS temp TYPE URL
-//       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp").
+//   version_check_probe RESULTS SECONDS temp TYPE URL [close]
+//       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp"); with
+//       "close", after SECONDS the login window closes as by the user.
+//   version_check_probe RESULTS SECONDS report nodownloader|noworker /setupsucc
+//       the main flow in its install-report mode (its exit code, no RESULTS),
+//       with no downloader or with one that cannot start a worker.
 // The loop ends when UM_EXIT_APP has closed the login window (exit code 0) or
 // after SECONDS (exit code 1). RESULTS then gets "key=value" lines in UTF-8: how it
 // ended, whether each window was still visible, the module's current version and
 // whether this process is elevated.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
+#include "app/Messages.h"
 #include "app/base/Utils.h"
+#include "net/HttpDownloader.h"
 
 #include "tests/support/Utf8Text.h"
 
@@ -25,9 +31,13 @@ namespace {
 using testing_support::Utf8;
 
 constexpr UINT_PTR kTimeLimitTimer = 1;
+bool g_closeAtTimeLimit = false;
 
 VOID CALLBACK OnTimeLimit(HWND, UINT, UINT_PTR, DWORD) {
-    PostQuitMessage(1);
+    if (g_closeAtTimeLimit)
+        PostMessageW(g_module.m_formLogin.GetHwnd(), UM_EXIT_APP, 0, 0);
+    else
+        PostQuitMessage(1);
 }
 
 bool Visible(HWND window) {
@@ -47,6 +57,12 @@ int wmain(int argc, wchar_t** argv) {
     wcscpy_s(g_module.m_szTitle, L"OrvoValdrenna");
     wcscpy_s(g_module.m_szClassName, L"OrvoGantry");
     RegisterMainWindowClass(g_module.m_hInstance);
+    if (mode == L"report" && argc >= 5) {
+        delete g_module.m_pDownloader; // never started: nothing runs
+        g_module.m_pDownloader = std::wstring(argv[4]) == L"noworker" ? new CHttpDownloader(0) : nullptr;
+        SetTimer(nullptr, kTimeLimitTimer, static_cast<UINT>(seconds) * 1000, OnTimeLimit);
+        return RunMainFlow();
+    }
     g_module.m_formBack.SetBounds(RECT{100, 100, 700, 500});
     g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
     g_module.m_formLogin.SetBounds(RECT{150, 150, 650, 450});
@@ -63,6 +79,7 @@ int wmain(int argc, wchar_t** argv) {
         g_module.StartVersionCheck(); // a second login-page navigation
     } else if (mode == L"temp" && argc >= 6) {
         g_module.DownloadToTemp(argv[5], _wtoi(argv[4]), L"Probe.tmp");
+        g_closeAtTimeLimit = argc >= 7 && std::wstring(argv[6]) == L"close";
     } else {
         return 2;
     }

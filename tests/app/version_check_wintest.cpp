@@ -2,12 +2,18 @@
 // the probe program (the module, its two first windows and a message loop) runs
 // as a child process against the simulator's version file and upgrader. The test
 // watches the child's windows from here, finds the upgrade box by its caption,
-// reads and closes it, and checks what the child fetched, started and wrote.
+// reads and closes it, and checks what the child fetched, started and wrote. The
+// upgraders served are the stand-in signed at test time (sign_upgraders.sh) with
+// the pinned publisher name, another name, not at all, or altered after signing;
+// the test authority goes into the prefix's root store, as Windows requires a
+// trusted root (Wine does not).
 #include "child_process.h"
+#include "tests/net/TestFiles.h"
 #include "tests/support/SimClient.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <wincrypt.h>
 
 #include <map>
 #include <string>
@@ -82,8 +88,28 @@ struct Watch {
     }
 };
 
+// Adds the test authority to the machine's root store, where a publisher's real
+// authority is on Windows.
+bool TrustTestAuthority() {
+    std::string der;
+    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
+        return false;
+    HCERTSTORE store =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    const BOOL added = store && CertAddEncodedCertificateToStore(
+                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (store)
+        CertCloseStore(store, 0);
+    return added != FALSE;
+}
+
 class VersionCheck : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(TrustTestAuthority()) << "run through ctest (sign_upgraders)";
+    }
+
     void SetUp() override {
         sim = SimClient::FromEnvironment();
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
@@ -110,15 +136,10 @@ protected:
             sim.SetContent(L"update", kVersionPath,
                            "[version]\r\ncurrentversion=" + version + "\r\nupgraderange=" + range + "\r\n"));
     }
-    void ServeUpgrader() {
+    // One of the upgraders of sign_upgraders.sh: pinned, other, unsigned, tampered.
+    void ServeUpgrader(const std::wstring& variant = L"pinned") {
         std::string bytes;
-        FILE* f = _wfopen((OwnFolder() + L"upgrader_recorder.exe").c_str(), L"rb");
-        ASSERT_NE(f, nullptr);
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            bytes.append(buf, n);
-        fclose(f);
+        ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\" + variant + L".exe", bytes));
         ASSERT_TRUE(sim.SetContent(L"update", kUpgraderPath, bytes, L"application/octet-stream"));
     }
 
@@ -132,17 +153,17 @@ protected:
         return std::move(run.values);
     }
 
-    size_t RequestsFor(const std::wstring& path) const {
+    size_t RequestsFor(const std::wstring& path, bool pastCachesOnly = false) const {
         size_t n = 0;
         for (const SimRequest& r : sim.Log())
-            n += r.path == path;
+            n += r.path == path && (!pastCachesOnly || r.Header(L"Pragma") == L"no-cache");
         return n;
     }
 
     SimClient sim;
 };
 
-TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheUpgraderStartsAndTheLauncherEnds) {
+TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLauncherEnds) {
     ServeVersionFile("3.0.1.0", "1000-2000,3000");
     ServeUpgrader();
     // The upgrader arrives a second late, so the hidden windows can be seen.
@@ -169,6 +190,8 @@ TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheUpgraderStartsAndTheLauncher
     // Two calls of StartVersionCheck, one version file.
     EXPECT_EQ(RequestsFor(kVersionPath), 1u);
     EXPECT_EQ(RequestsFor(kUpgraderPath), 1u);
+    EXPECT_EQ(RequestsFor(kVersionPath, true), 1u) << "no \"Pragma: no-cache\"";
+    EXPECT_EQ(RequestsFor(kUpgraderPath, true), 1u) << "no \"Pragma: no-cache\"";
     EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
 
     // The upgrader ran, with its switches; how depends on this process's elevation.
@@ -261,6 +284,35 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
               INVALID_FILE_ATTRIBUTES);
 }
 
+TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherIsNeverStarted) {
+    const wchar_t* variants[] = {L"unsigned", L"tampered", L"other"};
+    for (const wchar_t* variant : variants) {
+        SCOPED_TRACE(Narrow(variant));
+        ASSERT_TRUE(sim.Reset());
+        ServeVersionFile("3.0.2.0", "");
+        ServeUpgrader(variant);
+        RemoveTree(UpgradeFolder().substr(0, UpgradeFolder().size() - 1));
+        CreateDirectoryW(UpgradeFolder().c_str(), nullptr);
+        WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.1.0",
+                                   (UpgradeFolder() + L"LastUpgrade.ini").c_str());
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"check", 5, watch, child);
+        ASSERT_TRUE(child.exited);
+        EXPECT_EQ(v["end"], L"timeout"); // the launcher goes on
+        EXPECT_EQ(watch.boxes, 1);       // and asks nothing more
+        EXPECT_TRUE(watch.hiddenAfterBox);
+        EXPECT_TRUE(watch.visibleAgain);
+        EXPECT_EQ(v["loginVisible"], L"1");
+        EXPECT_EQ(v["backVisible"], L"1");
+        EXPECT_EQ(RequestsFor(kUpgraderPath), 1u);
+        const std::wstring upgrader = UpgradeFolder() + L"OrvoGantryUpgrade.exe";
+        EXPECT_EQ(GetFileAttributesW(upgrader.c_str()), INVALID_FILE_ATTRIBUTES) << "the file was kept";
+        EXPECT_EQ(GetFileAttributesW((upgrader + L".txt").c_str()), INVALID_FILE_ATTRIBUTES) << "it ran";
+        EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
+    }
+}
+
 TEST_F(VersionCheck, TheInstallAndUninstallReportsEndTheLauncherWhateverTheirResult) {
     struct Row {
         int type;
@@ -286,8 +338,35 @@ TEST_F(VersionCheck, TheInstallAndUninstallReportsEndTheLauncherWhateverTheirRes
         ASSERT_TRUE(child.exited) << row.type;
         EXPECT_EQ(v["end"], row.ends ? L"exit" : L"timeout") << row.type;
         EXPECT_EQ(child.exitCode, row.ends ? 0u : 1u) << row.type;
-        EXPECT_EQ(RequestsFor(row.path), 1u) << row.type;
+        EXPECT_EQ(RequestsFor(row.path, true), 1u) << row.type;
     }
+}
+
+TEST_F(VersionCheck, AReportModeWhoseReportCannotBeQueuedEndsAtOnce) {
+    // Without a downloader, or with one that gets no worker thread, nothing would
+    // ever complete the report; the limit is far above "at once".
+    for (const wchar_t* how : {L"nodownloader", L"noworker"}) {
+        Watch watch;
+        ChildResult child;
+        Probe(std::wstring(L"report ") + how + L" /setupsucc", 20, watch, child);
+        ASSERT_TRUE(child.exited) << Narrow(how);
+        EXPECT_EQ(child.exitCode, 0u) << Narrow(how); // 1: the time limit ended it
+        EXPECT_FALSE(child.sawVisibleWindow) << Narrow(how);
+    }
+}
+
+TEST_F(VersionCheck, ClosingWhileAReportIsStuckInARequestEndsTheProcessNormally) {
+    // The server sends the head and a few bytes, then nothing: the worker is inside
+    // a read when the login window closes, and under Wine closing its handles does
+    // not end that read. The process must still end, with the loop's exit code.
+    ASSERT_TRUE(sim.SetContent(L"beacon", L"/stall.gif", std::string(4000, 'g')));
+    ASSERT_TRUE(sim.SetFault(L"beacon", L"/stall.gif", L"trickle", L"bytes=100&ms=60000"));
+    Watch watch;
+    ChildResult child;
+    Probe(L"temp 5 " + sim.Url(L"beacon", L"/stall.gif") + L" close", 1, watch, child);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(child.exitCode, 0u); // the loop's own: the close ended it
+    EXPECT_EQ(RequestsFor(L"/stall.gif"), 1u);
 }
 
 } // namespace

@@ -82,6 +82,79 @@ TEST_F(Downloader, SavesExactlyTheServedBytesWithProgressUpToAHundred) {
     EXPECT_EQ(Requests(L"/ok/data.bin").size(), 1u);
 }
 
+std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring p = path;
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+// Runs "exe" args; its exit code, or ~0u when it did not end within 15 s.
+DWORD RunAndWait(const std::wstring& exe, const std::wstring& args) {
+    std::wstring commandLine = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    DWORD code = ~0u;
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return code;
+    ScopedHandle process(pi.hProcess), thread(pi.hThread);
+    if (WaitForSingleObject(process.Get(), 15000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+// During the finished report of a held file: what another process may do to it
+// (file_access_probe check: 0 when nothing), and the held file started itself.
+struct HoldCheck {
+    std::wstring probe = OwnFolder() + L"file_access_probe.exe";
+    DWORD othersDid = ~0u, startedExit = ~0u;
+    DownloadRecorder rec;
+    static int Callback(void* user, int type, int stage, int result, void* extra) {
+        auto* self = static_cast<HoldCheck*>(user);
+        const auto* task = static_cast<const DownloadTask*>(extra);
+        if (stage == DOWNLOAD_FINISHED && result == DL_OK && task->heldFile) {
+            self->othersDid = RunAndWait(self->probe, L"check \"" + task->target + L"\"");
+            self->startedExit = RunAndWait(task->target, L"noop");
+        }
+        return DownloadRecorder::Callback(&self->rec, type, stage, result, extra);
+    }
+};
+
+TEST_F(Downloader, AHeldFileCannotBeChangedByAnotherProcessYetCanBeStarted) {
+    HoldCheck check;
+    std::string program;
+    ASSERT_TRUE(Read(check.probe, program));
+    ASSERT_TRUE(sim.SetContent(L"update", L"/hold/program.exe", program));
+    DownloadTask task = check.rec.Task(Url(L"/hold/program.exe"), dir + L"program.exe");
+    task.callback = &HoldCheck::Callback;
+    task.userData = &check;
+    task.holdFile = true;
+    Run(task, check.rec);
+
+    EXPECT_EQ(check.rec.Result(), DL_OK);
+    EXPECT_EQ(check.othersDid, 0u) << "1: opened for writing, 2: deleted";
+    EXPECT_EQ(check.startedExit, 7u);
+    // Once the report is over the file is let go: the same probe may write and delete.
+    DWORD after = 0;
+    for (int i = 0; i < 100 && (after = RunAndWait(check.probe, L"check \"" + task.target + L"\"")) == 0; ++i)
+        Sleep(50);
+    EXPECT_EQ(after, 3u);
+}
+
+TEST_F(Downloader, AnHttpsUrlIsSpokenToInTls) {
+    // The simulator speaks plain HTTP and logs a TLS handshake as such.
+    Run(rec.Task(L"https://" + sim.HostPort(L"update") + L"/tls/v.ini", dir + L"v.ini"));
+    EXPECT_LT(rec.Result(), 0);
+    bool handshake = false;
+    for (const SimRequest& r : sim.Log()) {
+        handshake = handshake || (r.host == L"update" && r.method == L"TLS");
+        EXPECT_NE(r.path, L"/tls/v.ini") << "sent in clear";
+    }
+    EXPECT_TRUE(handshake);
+    EXPECT_FALSE(Exists(dir + L"v.ini"));
+}
+
 TEST_F(Downloader, ZeroContentLengthGivesAnEmptyFile) {
     ASSERT_TRUE(Write(dir + L"empty.txt", "an older, longer file"));
     ASSERT_TRUE(sim.SetContent(L"update", L"/ok/empty.txt", ""));

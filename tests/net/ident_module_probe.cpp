@@ -4,6 +4,9 @@
 //   ident_module_probe <out> load           LoadInstallRecord and its fields
 //   ident_module_probe <out> active         SendActiveBeacon twice, wait for it
 //   ident_module_probe <out> open <url>     load, OpenUrlInBrowser, wait for its report
+//   ident_module_probe <out> refuse <url>... <marker>
+//                                           OpenUrlInBrowser for each url, then for
+//                                           the marker, waiting for its report
 //   ident_module_probe <out> pay            GetPayUrl before and after a login
 // Results go to <out> as "key=value" lines, UTF-8.
 #include "app/GlobalModule.h"
@@ -126,6 +129,15 @@ int wmain(int argc, wchar_t** argv) {
         out.Put("refererPendingAfter", g_module.Shared().IsRefererPending());
         out.Put("macId", g_module.m_installRecord.GetMacId());
         out.Put("iexploreStarted", EndOwnBrowserChildren());
+    } else if (command == L"refuse" && argc > 4) {
+        DeleteReport(L"ElseBrowser.tmp");
+        for (int i = 3; i < argc - 1; ++i)
+            g_module.OpenUrlInBrowser(argv[i]);
+        out.Put("startedByRefused", EndOwnBrowserChildren());
+        out.Put("lastOpenedUrl", g_module.GetLastOpenedUrl());
+        g_module.OpenUrlInBrowser(argv[argc - 1]);
+        out.Put("markerReport", WaitForReport(L"ElseBrowser.tmp") == 1);
+        EndOwnBrowserChildren();
     } else if (command == L"pay") {
         out.Put("before", g_module.GetPayUrl());
         g_module.SetServerId(L"27");

@@ -2,6 +2,8 @@
 import json
 import os
 import signal
+import socket
+import ssl
 import time
 import unittest
 
@@ -82,6 +84,18 @@ class RequestLog(SimTestCase):
                          [(h, self.sim.ports[h], "/probe-" + h) for h in HOSTS])
         self.assertEqual(len(set(self.sim.ports.values())), len(HOSTS))
         self.assertEqual([e["seq"] for e in entries], list(range(len(HOSTS))))
+
+    def test_a_tls_handshake_is_logged_as_tls_and_closed(self):
+        context = ssl.create_default_context()
+        context.check_hostname, context.verify_mode = False, ssl.CERT_NONE
+        with socket.create_connection(("127.0.0.1", self.sim.ports["update"]), timeout=5) as raw:
+            with self.assertRaises(OSError):  # ssl.SSLError is one
+                context.wrap_socket(raw, server_hostname="127.0.0.1").sendall(b"GET /secret HTTP/1.1\r\n\r\n")
+        self.sim.get("update", "/after-tls")  # the port still serves HTTP
+        first, after = self.sim.log()
+        self.assertEqual((first["host"], first["method"], first["path"]), ("update", "TLS", ""))
+        self.assertEqual(first["body"][:1], b"\x16")  # a handshake record
+        self.assertEqual((after["method"], after["path"]), ("GET", "/after-tls"))
 
     def test_control_requests_are_not_logged(self):
         self.sim.get("web", "/a")

@@ -38,6 +38,10 @@ Control API (on every port; control requests are not logged):
         then closes), delay (answers normally after ms=T), none (clears the fault).
         count=N: the fault applies to the next N matching requests only.
 
+A client that speaks TLS to a port (an https URL) is logged too, with method
+"TLS", an empty path, no headers and its first handshake bytes as the body; the
+connection is then closed, since the simulator speaks plain HTTP only.
+
 Path rule for content and faults: a registered path without "?" matches every
 request whose path (the target before "?") is exactly that path, whatever the
 query; a registered path with "?" matches every request whose whole target starts
@@ -217,6 +221,23 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, fmt, *args):
         if self.verbose:
             sys.stderr.write("sim %s: %s\n" % (self.host_name, fmt % args))
+
+    def handle_one_request(self):
+        # A TLS client opens with a handshake record (content type 22), never with
+        # a request line: logged as such, so a test sees an https URL arrive as TLS.
+        try:
+            first = self.rfile.peek(1)[:1]
+        except (OSError, ValueError):
+            first = b""
+        if first != b"\x16":
+            super().handle_one_request()
+            return
+        hello = self.rfile.read1(65536)
+        self.state.add({
+            "time": time.time(), "host": self.host_name, "port": self.server.server_address[1],
+            "method": "TLS", "path": "", "headers": [], "body_length": len(hello), "body_bytes": hello,
+        })
+        self.close_connection = True
 
     def do_GET(self):
         self._handle()

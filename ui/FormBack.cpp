@@ -83,7 +83,25 @@ void CFormBack::OnMove(WPARAM, LPARAM) {
     SetWindowPos(login->GetHwnd(), nullptr, origin.x, origin.y, 0, 0, SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
+void CFormBack::OnClose() {
+    CKoForm* login = LoginWindow();
+    if (!login) {
+        Close();
+        return;
+    }
+    // The login window's end ends the process, which takes this window with it.
+    // Destroying it here as well would hide a second window on the way out, and
+    // Wine waits for the window manager to acknowledge each hidden window (2 s
+    // when there is none).
+    if (login->GetHwnd())
+        login->Close();
+}
+
 LRESULT CFormBack::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE) {
+        OnClose();
+        return 0;
+    }
     if (CKoForm::HandleMessage(hwnd, msg, wParam, lParam) == 0)
         return 0;
     return DefWindowProcW(hwnd, msg, wParam, lParam);

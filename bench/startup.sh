@@ -39,6 +39,7 @@ else
     python3 "$root/tools/platform-sim/platform_sim.py" --ports "$ports" >"$tmp/sim.out" 2>/dev/null &
     server=$!
     for _ in $(seq 1 50); do [ -s "$tmp/sim.out" ] && break; sleep 0.1; done
+    [ -s "$tmp/sim.out" ] || echo "the simulator did not start (ports $ports in use?)"
 fi
 
 launcher=$build/app/OrvoGantry.exe
@@ -49,7 +50,7 @@ timer=$build/bench/startup/bench_window_timer.exe
 # A hidden window kept open for the whole run keeps the prefix's desktop process up,
 # as a user's session has it; otherwise every run would pay for starting it.
 # (The prefix's cleanup ends it.)
-"$GANTRY_WINE" "$minimal" /hold &
+"$GANTRY_WINE" "$minimal" /hold >/dev/null 2>&1 &
 
 python3 - "$runs" "$GANTRY_WINE" "$launcher" "$minimal" "$timer" <<'PY'
 import re, statistics, subprocess, sys, time

@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -157,8 +158,8 @@ HRESULT DecodeWithWic(IStream* stream, CImage& out) {
         hr = frame->GetPixelFormat(&format);
     if (FAILED(hr))
         return hr;
-    // Refused before any allocation: no skin comes close, and the row arithmetic
-    // stays far from overflow.
+    // Refused before this side allocates anything: no skin comes close, and the row
+    // arithmetic stays far from overflow.
     if (width == 0 || height == 0 || width > UINT(CImage::kMaxSide) || height > UINT(CImage::kMaxSide))
         return E_FAIL;
 

@@ -4,10 +4,12 @@
 # Sets $tmp.
 . "$root/cmake/wine-env"
 tmp=$(mktemp -d /tmp/gantry-bench.XXXXXX)
+# Every step may fail (a server that already ended) without skipping the next one,
+# also in scripts that run with "set -e".
 cleanup() {
-    [ -n "${server:-}" ] && kill "$server" 2>/dev/null
+    if [ -n "${server:-}" ]; then kill "$server" 2>/dev/null || true; fi
     "$GANTRY_WINESERVER" -k >/dev/null 2>&1 || true
-    [ -f "$tmp/xvfb.pid" ] && kill "$(cat "$tmp/xvfb.pid")" 2>/dev/null
+    if [ -f "$tmp/xvfb.pid" ]; then kill "$(cat "$tmp/xvfb.pid")" 2>/dev/null || true; fi
     rm -rf "$tmp"
 }
 trap cleanup EXIT

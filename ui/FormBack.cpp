@@ -100,11 +100,29 @@ bool CFormBack::IsOnPassThroughControl(POINT pt, POINT& loginPoint) const {
     return passThrough_->HitTest(loginPoint);
 }
 
+void CFormBack::OnClose() {
+    CKoForm* login = LoginWindow();
+    if (!login) {
+        Close();
+        return;
+    }
+    // The login window's end ends the process, which takes this window with it.
+    // Destroying it here as well would hide a second window on the way out, and
+    // Wine waits for the window manager to acknowledge each hidden window (2 s
+    // when there is none).
+    if (login->GetHwnd())
+        login->Close();
+}
+
 // The login window above is colour-keyed: Windows (and Wine) hit-test such a
 // window by its pixels, so a click between the strokes of a text on it lands here.
 // Handing those clicks back keeps the look while the whole control takes them; it
 // happens before this window's own press handling, which starts a drag.
 LRESULT CFormBack::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE) {
+        OnClose();
+        return 0;
+    }
     if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_LBUTTONDBLCLK || msg == WM_SETCURSOR) {
         POINT pt = {};
         if (msg == WM_SETCURSOR) {

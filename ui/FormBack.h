@@ -1,7 +1,10 @@
 // The background window: a per-pixel-alpha layered window showing the 1200 x 760
 // artwork (PNG resource 170). The login window sits on top of it as a separate
 // colour-keyed window owned by it; moving this window moves the login window to
-// its client origin, and a press anywhere on the artwork drags both.
+// its client origin, and a press anywhere on the artwork drags both. Closing it
+// (its taskbar button, or the system asking every window to close) closes the
+// login window instead, which ends the application; without a login window set it
+// closes itself.
 #pragma once
 
 #include "ui/KoForm.h"
@@ -31,6 +34,7 @@ public:
     void PassClicksTo(CKoBaseControl* control);
 
 private:
+    void OnClose();
     // The point (client coordinates of this window) in the login window's client
     // coordinates, when it lies on the pass-through control.
     bool IsOnPassThroughControl(POINT pt, POINT& loginPoint) const;

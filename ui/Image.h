@@ -2,9 +2,9 @@
 // bitmap or is a view of another image's bitmap (the button's current image); an
 // empty image is valid everywhere and every drawing routine skips it.
 //
-// PNG data is decoded through GDI+. GDI+ starts with the first decode and stops
-// when the last CImage object of the process goes; one lock guards both the count
-// of live image objects and the start-up state.
+// PNG data is decoded through the Windows Imaging Component, which writes the
+// pixels straight into the DIB section (ui/WicDecode.h); nothing of it is kept
+// between decodes. The count of live image objects is kept for leak checks.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,6 @@
 #include <objidl.h>
 
 #include <cstdint>
-
-struct PngInfo;
 
 class CImage {
 public:
@@ -49,25 +47,22 @@ public:
     bool Create(int width, int height, int bpp, bool hasAlpha = false, const RGBQUAD* palette = nullptr,
                 int paletteCount = 0);
 
-    // Decodes a PNG (or any format GDI+ reads) from the stream. RGBA gives 32 bits
+    // Decodes a PNG (or any format WIC reads) from the stream's start. RGBA gives 32 bits
     // per pixel with alpha (not premultiplied), RGB 24 bits, indexed images keep
     // their depth with the palette in the colour table and reserved bytes 0.
-    // Leaves the image empty and returns a failure code when decoding fails.
+    // Leaves the image empty and returns a failure code when decoding fails. Any
+    // thread; images may be decoded on several threads at once.
     HRESULT Load(IStream* stream);
 
-    // The number of CImage objects alive, and whether GDI+ is running now.
+    // The number of CImage objects alive.
     static int LiveImageCount();
-    static bool IsDecoderRunning();
+
+    // Images larger than this on either side are refused before any allocation.
+    static constexpr int kMaxSide = 16384;
 
 private:
     void ReadAttributes(const DIBSECTION& ds);
     void TakeOver(CImage& decoded);
-    uint8_t* RowOf(int y) const;
-    // Decoding steps; `bitmap` is the GDI+ bitmap being read.
-    static HRESULT DecodeColour(void* bitmap, UINT width, UINT height, bool alpha, CImage& out);
-    static HRESULT DecodeIndexed(void* bitmap, UINT width, UINT height, unsigned format, CImage& out);
-    static HRESULT DecodePaletteFromColour(void* bitmap, UINT width, UINT height, const PngInfo& png,
-                                           CImage& out);
 
     HBITMAP bitmap_ = nullptr;
     bool owned_ = false;

@@ -538,6 +538,25 @@ TEST_F(BackFixture, MovingKeepsTheLoginWindowOnItsClientOrigin) {
     }
 }
 
+// Closing the backdrop (its taskbar button, or the system closing every window, the
+// login window first) ends the application through the login window; the backdrop's
+// own window is left to the end of the process.
+TEST_F(BackFixture, ClosingItClosesTheLoginWindowInstead) {
+    ASSERT_TRUE(back.Init(Self(), testwindow::ClassName(), L"OrvoValdrenna"));
+    ASSERT_TRUE(login.Create(testwindow::ClassName(), L"OrvoValdrenna", Self(), back.GetHwnd()));
+    const HWND backWindow = back.GetHwnd(), loginWindow = login.GetHwnd();
+    SendMessageW(backWindow, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(loginWindow));
+    EXPECT_TRUE(IsWindow(backWindow));
+    SendMessageW(backWindow, WM_CLOSE, 0, 0); // again, once the login window is gone
+    EXPECT_TRUE(IsWindow(backWindow));
+
+    // Without a login window it closes like any form.
+    SetLoginWindow(nullptr);
+    SendMessageW(backWindow, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(backWindow));
+}
+
 TEST_F(BackFixture, WithoutLoginWindowOrArtworkNothingBreaks) {
     SetLoginWindow(nullptr);
     // An instance without resource 170: the window stays fully transparent.

@@ -93,6 +93,21 @@ TEST(ImageDecode, FourBitPaletteKeepsItsDepth) {
     EXPECT_EQ(canvas.At(4, 0), Rgb(10, 20, 30));
 }
 
+TEST(ImageDecode, TwoBitPaletteIsWidenedToFourBits) {
+    CImage image;
+    const auto bytes = ResourceBytes(IDT_PALETTE2);
+    ASSERT_TRUE(DecodePngBytes(bytes.data(), bytes.size(), image));
+    EXPECT_EQ(image.GetBPP(), 4); // no DIB holds 2-bit indices
+    Canvas canvas(5, 2);
+    ASSERT_TRUE(StretchImage(canvas.Dc(), image, 0, 0, 5, 2, 0, 0, 5, 2));
+    const COLORREF palette[] = {Rgb(10, 20, 30), Rgb(40, 50, 60), Rgb(70, 80, 90), Rgb(100, 110, 120)};
+    const int indices[2][5] = {{3, 0, 1, 2, 3}, {0, 1, 2, 3, 0}};
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(canvas.At(x, y), palette[indices[y][x]]) << x << "," << y;
+    }
+}
+
 TEST(ImageDecode, BadDataLeavesTheImageEmpty) {
     const auto good = ResourceBytes(IDT_RGBA);
     ASSERT_FALSE(good.empty());
@@ -183,27 +198,60 @@ TEST(LoadPngResource, CorruptPngIsStillAPngButEmpty) {
     EXPECT_TRUE(image.IsNull());
 }
 
-TEST(ImageLifetime, DecoderRunsWhileImagesLiveAndStopsWithTheLast) {
+TEST(ImageLifetime, CountFollowsTheImagesAndDecodingGoesOnAfterTheLast) {
     ASSERT_EQ(CImage::LiveImageCount(), 0);
-    EXPECT_FALSE(CImage::IsDecoderRunning());
     {
         CImage a;
-        EXPECT_FALSE(CImage::IsDecoderRunning()) << "GDI+ starts with the first decode, not the first image";
         EXPECT_TRUE(LoadPngResource(Self(), IDT_RGB, a));
-        EXPECT_TRUE(CImage::IsDecoderRunning());
         {
             CImage b;
             EXPECT_EQ(CImage::LiveImageCount(), 2);
         }
-        EXPECT_TRUE(CImage::IsDecoderRunning());
+        EXPECT_EQ(CImage::LiveImageCount(), 1);
     }
     EXPECT_EQ(CImage::LiveImageCount(), 0);
-    EXPECT_FALSE(CImage::IsDecoderRunning());
 
-    // And it starts again for the next decode.
+    // Nothing the decoder needs went with the last image.
     CImage c;
     EXPECT_TRUE(LoadPngResource(Self(), IDT_RGBA, c));
     EXPECT_FALSE(c.IsNull());
+}
+
+// The decoder is COM: a decode on a thread without COM brings it up for itself and
+// takes it down again, and one on a thread with an apartment leaves that as it is.
+TEST(ImageLifetime, DecodingLeavesTheThreadsComAsItFoundIt) {
+    const struct {
+        const char* name;
+        bool initialised;
+        DWORD apartment;
+    } rows[] = {{"no COM", false, COINIT_APARTMENTTHREADED},
+                {"single-threaded apartment", true, COINIT_APARTMENTTHREADED},
+                {"multithreaded apartment", true, COINIT_MULTITHREADED}};
+    for (const auto& row : rows) {
+        bool decoded = false;
+        HRESULT again = E_FAIL, left = E_FAIL;
+        std::thread([&] {
+            if (row.initialised)
+                CoInitializeEx(nullptr, row.apartment);
+            {
+                CImage image;
+                decoded = LoadPngResource(Self(), IDT_RGBA, image) && !image.IsNull();
+            }
+            // S_FALSE while the caller's apartment is up, S_OK when there was none.
+            again = CoInitializeEx(nullptr, row.apartment);
+            if (SUCCEEDED(again))
+                CoUninitialize();
+            if (row.initialised)
+                CoUninitialize();
+            // The caller's last CoUninitialize ended COM: no reference was left behind.
+            left = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            if (SUCCEEDED(left))
+                CoUninitialize();
+        }).join();
+        EXPECT_TRUE(decoded) << row.name;
+        EXPECT_EQ(again, row.initialised ? S_FALSE : S_OK) << row.name;
+        EXPECT_EQ(left, S_OK) << row.name;
+    }
 }
 
 TEST(ImageLifetime, CountStaysRightAcrossThreads) {
@@ -222,7 +270,6 @@ TEST(ImageLifetime, CountStaysRightAcrossThreads) {
         t.join();
     EXPECT_EQ(decoded.load(), 100);
     EXPECT_EQ(CImage::LiveImageCount(), 0);
-    EXPECT_FALSE(CImage::IsDecoderRunning());
 }
 
 TEST(ImageView, ViewSharesTheBitmapWithoutOwningIt) {

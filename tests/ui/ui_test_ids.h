@@ -11,4 +11,5 @@
 #define IDT_CORRUPT 508     // a "PNG" resource cut short
 #define IDT_PALETTE4 509    // 4-bit palette, no transparency
 #define IDT_BLACK 510
+#define IDT_PALETTE2 511 // 2-bit palette
 #define IDT_MISSING 599 // neither "PNG" nor bitmap

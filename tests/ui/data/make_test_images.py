@@ -57,6 +57,9 @@ def main(out):
                            palette=[(255, 0, 0), (0, 128, 255), (250, 240, 230)], trns=[0, 128]),
         # 5 x 1 four-bit palette without transparency: indices 0 1 2 1 0 packed two a byte.
         "palette4.png": png(5, 1, 3, 4, [[0x01, 0x21, 0x00]], palette=[(10, 20, 30), (40, 50, 60), (70, 80, 90)]),
+        # 5 x 2 two-bit palette: indices 3 0 1 2 3 and 0 1 2 3 0, four to a byte.
+        "palette2.png": png(5, 2, 3, 2, [[0xC6, 0xC0], [0x1B, 0x00]],
+                            palette=[(10, 20, 30), (40, 50, 60), (70, 80, 90), (100, 110, 120)]),
         "black.png": png(6, 4, 2, 8, [[0, 0, 0] * 6] * 4),
         # A solid RGB block for the button's stretched blend.
         "solid.png": png(6, 4, 2, 8, [[200, 40, 20] * 6] * 4),

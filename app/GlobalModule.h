@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -91,6 +92,13 @@ public:
     bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
     static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
 
+    // The game window's handle for the download workers, set by the main flow
+    // while a game window exists (null otherwise).
+    void PublishGameWindow(HWND window) { m_hGameWindow.store(window); }
+    // The owner of the upgrade prompt: the game window while one exists, so the
+    // player sees the box in front of the game, else the login window. Any thread.
+    HWND UpgradePromptOwner() const;
+
     // External pages.
     std::wstring GetPayUrl() const;
     void OpenUrlInBrowser(const std::wstring& url);
@@ -132,6 +140,7 @@ private:
     int m_nRunCount = 0;
     std::wstring m_strPlatformBrowserPath;
     CSharedBrowserState m_shared;
+    std::atomic<HWND> m_hGameWindow{nullptr};
 };
 
 // The application object (defined with the other process-wide statics, in the

@@ -1,14 +1,19 @@
 // Game and external-login window objects whose windows are gone. A retired object
 // is freed when the next one of its kind retires (from a posted message or a window
-// procedure of another window, so none of its own code is running then) and at exit.
+// procedure of another window, so none of its own code is running then) and at
+// exit. A retired game window also goes as soon as the main message loop takes its
+// next message: code of the window (a question box, a menu, a drag) may still be
+// on the stack while its window is destroyed, but never under the main loop.
 #pragma once
+
+#include "app/base/AppModule.h"
 
 #include <memory>
 
 class CFormGame;
 class CFormQQLogin;
 
-class CRetiredForms {
+class CRetiredForms : public CMessageFilter {
 public:
     CRetiredForms();
     ~CRetiredForms();
@@ -18,6 +23,9 @@ public:
     // Takes ownership (null is allowed) and frees the one retired before.
     void RetireGame(CFormGame* game);
     void RetireQQLogin(CFormQQLogin* form);
+
+    // The main loop's filter: frees a retired game window; consumes nothing.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
 private:
     std::unique_ptr<CFormGame> m_game;

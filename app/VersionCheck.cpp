@@ -146,7 +146,7 @@ void CGlobalModule::OnVersionFile(const DownloadTask& task) {
         return;
     // The update is not optional: the box has only its OK button.
     const std::wstring text = L"检测到最新版本[" + current + L"]，确认更新！";
-    MessageBoxW(login, text.c_str(), L"升级提醒", MB_OK);
+    MessageBoxW(UpgradePromptOwner(), text.c_str(), L"升级提醒", MB_OK);
     ShowWindow(m_formLogin.GetHwnd(), SW_HIDE);
     ShowWindow(m_formBack.GetHwnd(), SW_HIDE);
     StartUpgraderDownload();

@@ -112,7 +112,6 @@ bool CFormGame::Init(const std::wstring& url) {
     Subscribe(m_view.m_event, this, &CFormGame::OnWebNotify);
     m_view.SetBlockNewWindow(true);
     m_strUrl = url;
-    LayoutControls();
     // Last: a control may report its first navigation before Navigate returns.
     m_view.Navigate(url);
     return true;
@@ -186,12 +185,6 @@ void CFormGame::BringToFront() {
 
 bool CFormGame::IsDragArea(const CKoBaseControl* control) const {
     return control == &m_imgTitle || control == &m_lblTitle;
-}
-
-void CFormGame::OnSize(WPARAM wParam, LPARAM lParam) {
-    CKoForm::OnSize(wParam, lParam);
-    if (wParam != SIZE_MINIMIZED)
-        LayoutControls();
 }
 
 void CFormGame::OnActivate(WPARAM, LPARAM) {

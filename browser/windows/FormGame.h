@@ -29,14 +29,14 @@ public:
     bool OnLButtonDown(WPARAM flags, POINT pt) override;
     bool OnLButtonUp(WPARAM flags, POINT pt) override;
     bool OnLButtonDblClk(WPARAM flags, POINT pt) override;
-    void OnSize(WPARAM wParam, LPARAM lParam) override;
     void OnActivate(WPARAM wParam, LPARAM lParam) override;
     // Asks before WM_CLOSE ends the game; answers the tray icon and a restarted
     // shell. The window's WM_DESTROY is SharedWindowProc's and never comes here.
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Every keyboard and mouse message goes to the browser first.
     BOOL PreTranslateMessage(MSG* msg) override;
-    // Places the controls and the view for the current client size.
+    // Places the controls and the view for the current client size: after each
+    // change of size (maximise, restore) and on activation.
     virtual bool LayoutControls();
     // Builds the window (unowned, hidden), its controls and its browser, and opens
     // the URL. False when the window or its browser cannot be made; a window made

@@ -64,11 +64,14 @@ size_t RequestsFor(const wchar_t* pathPrefix, size_t atLeast, DWORD waitMs = 150
     return seen;
 }
 
+// The Run value as stored: its data, type and size in bytes.
 std::wstring RunValue(DWORD* type = nullptr, DWORD* bytes = nullptr) {
     wchar_t data[600] = L"";
     DWORD size = sizeof data - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"OrvoValdrenna", RRF_RT_ANY | RRF_NOEXPAND, type, data,
-                     &size) != ERROR_SUCCESS)
+    ScopedRegKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.Get(), L"OrvoValdrenna", nullptr, type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS)
         return L"<none>";
     if (bytes)
         *bytes = size;

@@ -25,8 +25,9 @@ const wchar_t kCacheCleared[] = L"缓存清理完毕！";
 const wchar_t kTitle[] = L"OrvoValdrenna";
 const COLORREF kYellow = 0x0000FFFF;
 const UINT kTrayIconId = 156;
-const int kTitleLabelWidth = 300; // as the layout gives it
-const UINT kDragCommand = 0xF011; // the system's move loop, as a caption drag starts it
+const int kTitleLabelWidth = 300;                    // as the layout gives it
+const RECT kViewBeforeLayout = {308, 170, 910, 547}; // until the window is first shown
+const UINT kDragCommand = 0xF011;                    // the system's move loop, as a caption drag starts it
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"OrvoValdrenna";
@@ -83,10 +84,6 @@ bool CFormGame::Init(const std::wstring& url) {
     LoadPngResource(instance, IDB_GAME_RESTORE_HOVER, m_btnMaximize.checkedHoverImage);
     LoadPngResource(instance, IDB_GAME_RESTORE_HOVER, m_btnMaximize.checkedPressedImage);
     m_btnMaximize.sliced = true;
-    if (m_btnMaximize.checked) {
-        m_btnMaximize.checked = false;
-        m_btnMaximize.SetState(StateRefresh);
-    }
     AddButton(m_btnTray, IDB_GAME_TRAY, IDB_GAME_TRAY_HOVER);
     AddButton(m_btnSettings, IDB_GAME_SETTINGS, IDB_GAME_SETTINGS_HOVER);
     AddButton(m_btnForum, IDB_GAME_FORUM, IDB_GAME_FORUM_HOVER);
@@ -103,7 +100,7 @@ bool CFormGame::Init(const std::wstring& url) {
     m_lblTitle.SetColor(kYellow);
     AddControl(&m_lblTitle);
 
-    if (!m_view.Create(window, RECT{308, 170, 910, 547})) {
+    if (!m_view.Create(window, kViewBeforeLayout)) {
         // Never a game window without its game: the caller goes on without one.
         HWND made = std::exchange(window, nullptr);
         DestroyWindow(made);

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <wininet.h>
 
 #include <thread>
@@ -105,6 +106,18 @@ public:
         g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
         g_module.m_formLogin.Init();
         PumpUntil([] { return g_module.m_formLogin.HasShownPageResult(); }, 20000);
+    }
+    // The external browser that openings started holds this program's output open.
+    static void TearDownTestSuite() {
+        ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W e = {};
+        e.dwSize = sizeof e;
+        for (BOOL more = Process32FirstW(snapshot.Get(), &e); more;
+             more = Process32NextW(snapshot.Get(), &e)) {
+            ScopedHandle child(OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID));
+            if (e.th32ParentProcessID == GetCurrentProcessId() && child)
+                TerminateProcess(child.Get(), 0);
+        }
     }
     void SetUp() override {
         ASSERT_TRUE(g_sim.Reset());

@@ -170,6 +170,11 @@ std::wstring CGlobalModule::GetCurrentVersion() const {
     return m_strCurrentVersion;
 }
 
+HWND CGlobalModule::UpgradePromptOwner() const {
+    const HWND game = m_hGameWindow.load();
+    return game && IsWindow(game) ? game : m_formLogin.GetHwnd();
+}
+
 BOOL CGlobalModule::PreTranslateMessage(MSG* msg) {
     const HWND foreground = GetForegroundWindow();
     if (m_pFormQQLogin && m_pFormQQLogin->GetHwnd() && m_pFormQQLogin->GetHwnd() == foreground &&

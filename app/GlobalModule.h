@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -95,6 +96,13 @@ public:
     // and the upgrader requested.
     void ShowUpgradePrompt();
 
+    // The game window's handle for the download workers, set by the main flow
+    // while a game window exists (null otherwise).
+    void PublishGameWindow(HWND window) { m_hGameWindow.store(window); }
+    // The owner of the upgrade prompt: the game window while one exists, so the
+    // player sees the box in front of the game, else the login window. Any thread.
+    HWND UpgradePromptOwner() const;
+
     // External pages.
     std::wstring GetPayUrl() const;
     void OpenUrlInBrowser(const std::wstring& url);
@@ -136,6 +144,7 @@ private:
     int m_nRunCount = 0;
     std::wstring m_strPlatformBrowserPath;
     CSharedBrowserState m_shared;
+    std::atomic<HWND> m_hGameWindow{nullptr};
 };
 
 // The application object (defined with the other process-wide statics, in the

@@ -13,14 +13,32 @@
 #include <shldisp.h>
 #include <shlwapi.h>
 
+#include <memory>
+#include <utility>
+
 namespace {
 
 void OpenGameWindow() {
-    g_retiredForms.RetireGame(nullptr); // the previous one's window has been destroyed by now
+    // A second request (a page that navigates twice, another process posting the
+    // message) shows the game that is already open: a second window would get no
+    // messages routed to it.
+    if (CFormGame* current = g_module.m_pFormGame) {
+        current->BringToFront();
+        return;
+    }
     auto* game = new CFormGame();
-    g_module.m_pFormGame = game;
+    g_module.m_pFormGame = game; // its messages are routed from the first one on
     game->SetBounds(RECT{0, 0, 1250, 700});
-    game->Init(g_module.m_formLogin.GetGameUrl());
+    const bool made = game->Init(g_module.m_formLogin.GetGameUrl());
+    if (g_module.m_pFormGame != game)
+        return; // its page ended it at once; it is retired already
+    if (!made) {
+        // The login window and its backdrop stay as they are.
+        g_module.m_pFormGame = nullptr;
+        g_retiredForms.RetireGame(game);
+        return;
+    }
+    g_module.PublishGameWindow(game->GetHwnd());
     game->MaximizeToWorkArea();
     ShowWindow(g_module.m_formLogin.GetHwnd(), SW_HIDE);
     ShowWindow(g_module.m_formBack.GetHwnd(), SW_HIDE);
@@ -55,10 +73,15 @@ LRESULT OnExternalLoginWindowGone(CFormQQLogin* form, HWND window, WPARAM wParam
     return result;
 }
 
-// The game window is gone: back to the login window and its backdrop.
+// The game window is being destroyed, whichever way it ended: its tray icon goes
+// with it, the object is retired (the message loop frees it), and the login
+// window and its backdrop come back.
 void OnGameClosed() {
-    g_retiredForms.RetireGame(g_module.m_pFormGame);
+    CFormGame* game = g_module.m_pFormGame;
+    game->DeleteTrayIcon();
     g_module.m_pFormGame = nullptr;
+    g_module.PublishGameWindow(nullptr);
+    g_retiredForms.RetireGame(game);
     CFormLogin& login = g_module.m_formLogin;
     const HWND back = g_module.m_formBack.GetHwnd();
     login.ReturnFromGame();
@@ -67,6 +90,8 @@ void OnGameClosed() {
     ShowWindow(login.GetHwnd(), SW_SHOWNA);
     SetForegroundWindow(login.GetHwnd());
     login.RedrawControls();
+    // Wakes the message loop, which frees the retired object.
+    PostMessageW(login.GetHwnd(), WM_NULL, 0, 0);
 }
 
 bool Is(HWND window, HWND formWindow) {
@@ -147,12 +172,29 @@ int RunMainFlow() {
         break;
     }
     RunNormalStart();
-    return RunMessageLoop();
+    const int result = RunMessageLoop();
+    EndGameWindowAtExit();
+    return result;
+}
+
+void EndGameWindowAtExit() {
+    std::unique_ptr<CFormGame> game(std::exchange(g_module.m_pFormGame, nullptr));
+    g_module.PublishGameWindow(nullptr);
+    if (game) {
+        game->DeleteTrayIcon();
+        // Forgotten first, so its WM_DESTROY does not bring the login window back.
+        if (const HWND window = game->GetHwnd())
+            DestroyWindow(window);
+    }
+    g_retiredForms.RetireGame(nullptr);
 }
 
 int RunMessageLoop() {
     CMessageLoop loop;
     g_appModule.AddMessageLoop(&loop);
+    // Asked after the global module; it frees retired windows between messages,
+    // when none of their code can be running.
+    loop.AddMessageFilter(&g_retiredForms);
     loop.AddMessageFilter(&g_module);
     const int result = loop.Run();
     g_appModule.RemoveMessageLoop();

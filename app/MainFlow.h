@@ -20,7 +20,12 @@ ATOM RegisterMainWindowClass(HINSTANCE instance);
 // Runs the selected start mode; returns the message loop's exit code.
 int RunMainFlow();
 
-// The main thread's loop, with the global module as its only message filter.
+// After the loop of the normal start: a game window still open (the upgrader was
+// started during the game) goes with its tray icon and browser while COM is up.
+void EndGameWindowAtExit();
+
+// The main thread's loop. The global module filters the messages; the retired
+// window objects are freed between messages.
 int RunMessageLoop();
 
 LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

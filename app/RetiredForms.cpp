@@ -13,3 +13,8 @@ void CRetiredForms::RetireGame(CFormGame* game) {
 void CRetiredForms::RetireQQLogin(CFormQQLogin* form) {
     m_qqLogin.reset(form);
 }
+
+BOOL CRetiredForms::PreTranslateMessage(MSG*) {
+    m_game.reset();
+    return FALSE;
+}

@@ -153,7 +153,7 @@ void CGlobalModule::ShowUpgradePrompt() {
         return;
     // The update is not optional: the box has only its OK button.
     const std::wstring text = L"检测到最新版本[" + current + L"]，确认更新！";
-    MessageBoxW(login, text.c_str(), L"升级提醒", MB_OK);
+    MessageBoxW(UpgradePromptOwner(), text.c_str(), L"升级提醒", MB_OK);
     // The box's own message loop may have let the login window be closed.
     if (!IsWindow(login))
         return;

@@ -2,13 +2,10 @@
 
 #include "app/base/Handles.h"
 #include "ui/PngResource.h"
+#include "ui/Rects.h"
 #include "ui/SliceLayout.h"
 
 namespace {
-
-Edges ToEdges(const RECT& r) {
-    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
-}
 
 // The image's bitmap selected into a memory DC compatible with the target, for
 // the lifetime of this object.

@@ -15,6 +15,10 @@ uint32_t SkinnedWindowStyle(uint32_t style) {
     return (style & 0x7F30FF7Fu) | 0x000A0000u;
 }
 
+uint32_t CaptionlessWindowStyle(uint32_t style) {
+    return (style & 0xFF3AFFFFu) | 0x000A0000u;
+}
+
 uint32_t BackFormExStyle(uint32_t exStyle, bool topMost) {
     uint32_t ex = (exStyle & ~(kExDlgModalFrame | kExToolWindow | kExWindowEdge)) | kExLayered;
     return topMost ? ex | kExTopMost : ex;

@@ -16,6 +16,10 @@ FormPosition CenteredInWorkArea(int workRight, int workBottom, int clientWidth, 
 // button: WS_POPUP, WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX,
 // WS_MAXIMIZEBOX and bit 0x80 cleared, then WS_SYSMENU and WS_MINIMIZEBOX set.
 uint32_t SkinnedWindowStyle(uint32_t style);
+// Style of a skinned window that keeps WS_POPUP: WS_CAPTION, WS_THICKFRAME and
+// WS_MAXIMIZEBOX cleared, then WS_SYSMENU and WS_MINIMIZEBOX set, so its taskbar
+// button offers minimise and close (the game and external-login windows).
+uint32_t CaptionlessWindowStyle(uint32_t style);
 // Extended style of the background form: no dialog frame, tool window or edge;
 // layered; topmost when asked.
 uint32_t BackFormExStyle(uint32_t exStyle, bool topMost);

@@ -31,6 +31,14 @@ TEST(FormPlacement, SkinnedWindowStyle) {
     EXPECT_EQ(SkinnedWindowStyle(0xFFFFFFFFu), 0x7F3AFF7Fu);
 }
 
+TEST(FormPlacement, CaptionlessWindowStyle) {
+    // WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZEBOX go; WS_SYSMENU and WS_MINIMIZEBOX
+    // come; WS_POPUP and everything else stay.
+    EXPECT_EQ(CaptionlessWindowStyle(0x80CF0000u), 0x800A0000u);
+    EXPECT_EQ(CaptionlessWindowStyle(0x80000000u), 0x800A0000u);
+    EXPECT_EQ(CaptionlessWindowStyle(0xFFFFFFFFu), 0xFF3AFFFFu);
+}
+
 TEST(FormPlacement, ExtendedStyles) {
     EXPECT_EQ(BackFormExStyle(0x181u, false), 0x80000u);
     EXPECT_EQ(BackFormExStyle(0x181u, true), 0x80008u);

@@ -1,0 +1,60 @@
+// The game window's layout and rules, without a window: sizes from the artwork
+// (res/skin), expectations as relations between the places at several sizes.
+#include "browser/windows/GameLayout.h"
+#include "browser/windows/GameRules.h"
+#include "tests/windows/ShippedArtwork.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(GameLayout, TheTitleBarFollowsTheRightEdgeAndTheViewFillsTheRest) {
+    // Right to left: the window buttons at y 1 side by side, 20 pixels, then the links
+    // at y 5, 5 pixels apart; each the size of its image.
+    const GameSlot row[] = {kGameClose,   kGameMaximize, kGameMinimize,     kGameTray, kGameSettings,
+                            kGameService, kGameForum,    kGameOfficialSite, kGamePay};
+    const int gapToNext[] = {0, 0, 0, 20, 5, 5, 5, 5};
+    const struct { int width, height; } sizes[] = {{1250, 700}, {1920, 1040}, {400, 10}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
+        const GameLayoutInput in = ShippedArtwork(size.width, size.height);
+        const auto at = ComputeGameLayout(in);
+        int right = size.width;
+        for (size_t i = 0; i < std::size(row); ++i) {
+            const Edges b = at[row[i]];
+            EXPECT_EQ(b, (Edges{right - in.images[row[i]].width, i < 4 ? 1 : 5, right,
+                                (i < 4 ? 1 : 5) + in.images[row[i]].height}))
+                << i;
+            right = b.left - (i < std::size(gapToNext) ? gapToNext[i] : 0);
+        }
+        // The icon at (5, 2) ends 2 pixels short of its image; the label 10 pixels on, 300 wide.
+        EXPECT_EQ(at[kGameIcon], (Edges{5, 2, 30, 25}));
+        EXPECT_EQ(at[kGameTitleLabel], (Edges{40, 5, 340, 25}));
+        // The view starts where the title bar ends and fills the client area, never
+        // with a negative height.
+        EXPECT_EQ(at[kGameTitleImage], (Edges{0, 0, size.width, 27}));
+        EXPECT_EQ(at[kGameView], (Edges{0, 27, size.width, std::max(27, size.height)}));
+    }
+}
+
+TEST(GameRules, TheReturnMarkerAndTheStartAtLogonValue) {
+    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/p?a=1&wd_returnlogin=1"));
+    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/wd_returnlogin=10")); // anywhere, as a substring
+    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?wd_returnlogin=0"));
+    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?WD_RETURNLOGIN=1")); // case-sensitive
+
+    const wchar_t path[] = L"C:\\Games\\launcher.exe";
+    EXPECT_EQ(AutoRunValueData(path, 21, 260), L"\"C:\\Games\\launcher.exe\" /autorun");
+    const std::wstring spaced = L"C:\\Program Files\\Orvo\\x.exe";
+    EXPECT_EQ(AutoRunValueData(spaced.c_str(), unsigned(spaced.size()), 260),
+              L"\"" + spaced + L"\" /autorun");
+    // A path that filled the whole buffer was cut (GetModuleFileNameW returns the
+    // buffer size then); no path at all fails too.
+    const std::wstring cut(260, L'a');
+    EXPECT_EQ(AutoRunValueData(cut.c_str(), 260, 260), L"");
+    EXPECT_EQ(AutoRunValueData(cut.c_str(), 259, 260).size(), 259u + 11u);
+    EXPECT_EQ(AutoRunValueData(path, 0, 260), L"");
+    EXPECT_EQ(AutoRunValueData(nullptr, 5, 260), L"");
+}
+
+} // namespace

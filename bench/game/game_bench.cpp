@@ -8,6 +8,7 @@
 #include "app/MainFlow.h"
 #include "app/Messages.h"
 #include "browser/windows/FormGame.h"
+#include "tests/windows/LoginWindowTestAccess.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -61,7 +62,8 @@ int wmain(int argc, wchar_t** argv) {
     g_module.m_formBack.ShowOffscreen();
     g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
     g_module.m_formLogin.Init();
-    g_module.m_formLogin.m_strGameUrl = L"http://127.0.0.1:9/tavro/wd/game.html?wd_entergame=1";
+    LoginWindowTestAccess::SetGameUrl(g_module.m_formLogin,
+                                      L"http://127.0.0.1:9/tavro/wd/game.html?wd_entergame=1");
     PumpFor(500);
 
     std::vector<double> enter, layout;

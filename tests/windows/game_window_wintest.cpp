@@ -12,6 +12,7 @@
 #include "tests/support/SimClient.h"
 #include "tests/ui/gdi_counter.h"
 #include "tests/windows/GameTestSupport.h"
+#include "tests/windows/LoginWindowTestAccess.h"
 #include "tests/windows/ShippedArtwork.h"
 #include "ui/Rects.h"
 
@@ -132,8 +133,8 @@ public:
 
     // What the login window does when its page asks for the game.
     void Open() {
-        g_module.m_formLogin.m_strGameUrl =
-            g_sim.Url(L"web", L"/tavro/wd/game.html?wd_entergame=1&wd_server=3");
+        LoginWindowTestAccess::SetGameUrl(
+            g_module.m_formLogin, g_sim.Url(L"web", L"/tavro/wd/game.html?wd_entergame=1&wd_server=3"));
         SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
         ASSERT_NE(game = g_module.m_pFormGame, nullptr);
         hwnd = game->GetHwnd();

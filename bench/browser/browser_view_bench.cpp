@@ -3,6 +3,7 @@
 // USER and GDI objects and private bytes.
 //   bench_browser_view [CYCLES]   default 20
 // Wine reports 0 handles and 0 USER/GDI objects; those figures mean something on Windows only.
+#include "bench/BenchClock.h"
 #include "browser/host/AxHostWindow.h"
 #include "browser/host/BrowserView.h"
 
@@ -15,27 +16,9 @@
 
 namespace {
 
+using bench::PumpFor;
 double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-void PumpFor(double ms) {
-    const double end = Now() + ms;
-    while (Now() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    return bench::NowMs();
 }
 
 struct Usage {

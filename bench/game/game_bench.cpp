@@ -4,6 +4,7 @@
 // their ratios to the targets (100 ms and 5 ms; below 1 is within them).
 //   bench_game [RUNS]   default 20
 // The game page points at a closed port, so no network time is counted.
+#include "bench/BenchClock.h"
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
 #include "app/Messages.h"
@@ -18,27 +19,9 @@
 
 namespace {
 
+using bench::PumpFor;
 double Now() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-void PumpFor(double ms) {
-    const double end = Now() + ms;
-    while (Now() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    return bench::NowMs();
 }
 
 void Print(const char* name, std::vector<double> v, double target) {

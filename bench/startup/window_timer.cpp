@@ -10,6 +10,8 @@
 // waits for the process to end. Prints one line
 // "shown_ms=N exit_ms=N exit_code=N closed=N"; exits 1 when the window never showed
 // or the process did not end within 30 s (it is then killed).
+#include "bench/BenchClock.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -19,16 +21,7 @@
 
 namespace {
 
-double NowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
-}
+using bench::NowMs;
 
 struct Search {
     DWORD processId = 0;

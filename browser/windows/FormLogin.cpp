@@ -7,8 +7,9 @@
 #include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/LoginMarkers.h"
 #include "res/resource.h"
-#include "ui/TopMostSetting.h"
+#include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
+#include "ui/TopMostSetting.h"
 
 namespace {
 
@@ -19,10 +20,9 @@ const wchar_t kChecking[] = L"正在检测您的网络环境，请稍后...";
 const COLORREF kKeyColour = RGB(255, 128, 255);
 const COLORREF kYellow = 0x0000FFFF;
 
-// Keeps WS_SYSMENU and WS_MINIMIZEBOX, drops the popup, caption, frame and
-// maximise bits, so the taskbar offers minimise.
+// The skinned style: the taskbar button offers minimise.
 LONG_PTR LoginStyle(LONG_PTR style) {
-    return (style & 0x7F30FF7F) | 0x000A0000;
+    return LONG_PTR(SkinnedWindowStyle(uint32_t(style)));
 }
 
 HWND InsertAfter() {
@@ -44,11 +44,10 @@ bool CFormLogin::Init() {
                 g_module.m_formBack.GetHwnd()))
         return false;
     SetWindowLongPtrW(window, GWL_STYLE, LoginStyle(GetWindowLongPtrW(window, GWL_STYLE)));
-    LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    ex = (ex & ~static_cast<LONG_PTR>(0x181)) | WS_EX_LAYERED;
-    if (TopMostSetting() == 1)
-        ex |= WS_EX_TOPMOST;
-    SetWindowLongPtrW(window, GWL_EXSTYLE, ex);
+    // Layered like the backdrop it lies on, without frame or tool-window bits.
+    SetWindowLongPtrW(
+        window, GWL_EXSTYLE,
+        LONG_PTR(BackFormExStyle(uint32_t(GetWindowLongPtrW(window, GWL_EXSTYLE)), TopMostSetting() == 1)));
     // Every pixel of the key colour is see-through: the artwork below shows.
     SetLayeredWindowAttributes(window, kKeyColour, 0, LWA_COLORKEY);
 

@@ -7,22 +7,15 @@
 #include "browser/windows/ExternalLoginReturn.h"
 #include "browser/windows/QQLoginLayout.h"
 #include "res/resource.h"
+#include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
+#include "ui/Rects.h"
 #include "ui/TopMostSetting.h"
 
 namespace {
 
 const wchar_t kTitleText[] = L"账号安全登录";
 const COLORREF kYellow = 0x0000FFFF;
-
-// No caption, frame or maximise box; the taskbar button offers minimise and close.
-LONG_PTR QQLoginStyle(LONG_PTR style) {
-    return (style & 0xFF3AFFFF) | 0x000A0000;
-}
-
-RECT ToRect(const Edges& e) {
-    return RECT{e.left, e.top, e.right, e.bottom};
-}
 
 void LoadImage(CKoImage& image, UINT id) {
     image.isAlphaPng = LoadPngResource(g_module.m_hInstance, id, image.image);
@@ -39,7 +32,9 @@ const AnsiCodec& SystemAnsiCodec() {
 bool CFormQQLogin::Init(const std::wstring& url) {
     if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance, nullptr))
         return false;
-    SetWindowLongPtrW(window, GWL_STYLE, QQLoginStyle(GetWindowLongPtrW(window, GWL_STYLE)));
+    // No caption, frame or maximise box; the taskbar button offers minimise and close.
+    SetWindowLongPtrW(window, GWL_STYLE,
+                      LONG_PTR(CaptionlessWindowStyle(uint32_t(GetWindowLongPtrW(window, GWL_STYLE)))));
 
     const auto borders = QQLoginBorders();
     LoadImage(m_title, IDB_QQ_TITLE);

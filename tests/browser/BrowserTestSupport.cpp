@@ -309,4 +309,26 @@ void RaiseTitleChange(CBrowserView& view, const std::wstring& title) {
     Raise(view, DISPID_TITLECHANGE, args);
 }
 
+namespace {
+ForwardedMessages* g_forwarded = nullptr;
+}
+
+ForwardedMessages::ForwardedMessages(HWND viewWindow) : window_(viewWindow) {
+    g_forwarded = this;
+    previous_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardedMessages::Proc)));
+}
+
+ForwardedMessages::~ForwardedMessages() {
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    g_forwarded = nullptr;
+}
+
+LRESULT CALLBACK ForwardedMessages::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ForwardedMessages* self = g_forwarded;
+    if (msg == WM_FORWARDMSG && lParam && self)
+        self->messages.push_back(reinterpret_cast<MSG*>(lParam)->message);
+    return CallWindowProcW(self ? self->previous_ : DefWindowProcW, hwnd, msg, wParam, lParam);
+}
+
 } // namespace browsertest

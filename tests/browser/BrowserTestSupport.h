@@ -33,6 +33,22 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // A local TCP port that nothing listens on (bound once, then closed).
 int UnusedPort();
 
+// While it lives, records the messages the view's window is offered as
+// WM_FORWARDMSG (what the view hands the control first). One at a time.
+class ForwardedMessages {
+public:
+    explicit ForwardedMessages(HWND viewWindow);
+    ~ForwardedMessages();
+    ForwardedMessages(const ForwardedMessages&) = delete;
+    ForwardedMessages& operator=(const ForwardedMessages&) = delete;
+    std::vector<UINT> messages;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND window_;
+    WNDPROC previous_;
+};
+
 struct Notification {
     unsigned int kind;
     WebNotifyWParam wParam;

@@ -224,19 +224,8 @@ TEST_F(ViewTest, OddUrlsDoNotCrash) {
 
 // Wine's control answers S_FALSE for every key, so nothing is consumed; what is
 // checked is which messages reach the host's WM_FORWARDMSG.
-WNDPROC g_viewProc = nullptr;
-std::vector<UINT> g_forwarded;
-
-LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_FORWARDMSG && lParam)
-        g_forwarded.push_back(reinterpret_cast<MSG*>(lParam)->message);
-    return CallWindowProcW(g_viewProc, hwnd, msg, wParam, lParam);
-}
-
 TEST_F(ViewTest, PreTranslateForwardsInputOfTheViewAndItsDescendantsOnly) {
-    g_forwarded.clear();
-    g_viewProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
+    ForwardedMessages forwarded(hwnd);
     HWND inner = GetWindow(hwnd, GW_CHILD); // the control's own window
     ASSERT_TRUE(inner);
 
@@ -252,13 +241,12 @@ TEST_F(ViewTest, PreTranslateForwardsInputOfTheViewAndItsDescendantsOnly) {
         {hwnd, WM_PAINT, false},
     };
     for (const Case& c : cases) {
-        g_forwarded.clear();
+        forwarded.messages.clear();
         MSG msg = {c.target, c.message, 'A', 0, 0, {0, 0}};
         EXPECT_EQ(view.PreTranslateMessage(&msg), FALSE);
-        EXPECT_EQ(g_forwarded.size(), c.forwarded ? 1u : 0u) << "message 0x" << std::hex << c.message;
+        EXPECT_EQ(forwarded.messages.size(), c.forwarded ? 1u : 0u) << "message 0x" << std::hex << c.message;
     }
     EXPECT_EQ(view.PreTranslateMessage(nullptr), FALSE);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewProc));
 }
 
 // The control has no document here: the document steps must end silently.

@@ -2,20 +2,15 @@
 // launcher with a real mouse from outside Wine: one UTF-8 line per box,
 //   caption<TAB>text<TAB>yesX,yesY<TAB>noX,noY
 // with the screen centres of its Yes and No buttons (-1,-1 when it has none).
+#include "tests/support/Utf8Text.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
+using testing_support::Utf8;
 
 std::wstring TextOf(HWND window) {
     wchar_t buffer[512] = {};

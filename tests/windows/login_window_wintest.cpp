@@ -213,22 +213,12 @@ TEST_F(LoginWindowTest, MarkerUrlsSetTheUserAndServerAndEnterTheGame) {
 
 // Which keys reach the browser first, seen where they arrive: the view's window
 // gets them as WM_FORWARDMSG. Both windows use the one filter.
-WNDPROC g_viewProc = nullptr;
-std::vector<UINT> g_forwarded;
-
-LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_FORWARDMSG && lParam)
-        g_forwarded.push_back(reinterpret_cast<MSG*>(lParam)->message);
-    return CallWindowProcW(g_viewProc, hwnd, msg, wParam, lParam);
-}
-
 void ExpectOnlyAcceleratorsForwarded(CKoForm& form) {
     const HWND view = ViewWindowOf(form.GetHwnd());
     ASSERT_TRUE(view);
     const HWND inner = GetWindow(view, GW_CHILD); // the control's own window, where keys go
     ASSERT_TRUE(inner);
-    g_viewProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
+    ForwardedMessages forwarded(view);
     const struct {
         const char* name;
         UINT message;
@@ -243,14 +233,13 @@ void ExpectOnlyAcceleratorsForwarded(CKoForm& form) {
         BYTE keys[256] = {};
         keys[VK_CONTROL] = row.ctrl ? 0x80 : 0;
         SetKeyboardState(keys);
-        g_forwarded.clear();
+        forwarded.messages.clear();
         MSG msg = {inner, row.message, row.key, 0, 0, {0, 0}};
         form.PreTranslateMessage(&msg);
-        EXPECT_EQ(g_forwarded.size(), row.forwarded ? 1u : 0u) << row.name;
+        EXPECT_EQ(forwarded.messages.size(), row.forwarded ? 1u : 0u) << row.name;
     }
     BYTE keys[256] = {};
     SetKeyboardState(keys);
-    SetWindowLongPtrW(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewProc));
 }
 
 TEST_F(LoginWindowTest, OnlyAcceleratorKeysGoToTheBrowserFirst) {

@@ -12,7 +12,7 @@ SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "gdiplus.dll",
     "iphlpapi.dll", "kernel32.dll", "msimg32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
     "rpcrt4.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll",
-    "version.dll", "wininet.dll", "winmm.dll", "ws2_32.dll", "bcrypt.dll", "urlmon.dll",
+    "version.dll", "wininet.dll", "winmm.dll", "wintrust.dll", "ws2_32.dll", "bcrypt.dll", "urlmon.dll",
     "api-ms-win-crt-runtime-l1-1-0.dll",
 }
 

@@ -7,6 +7,8 @@ Usage: check_pe.py EXE --arch x64|x86 [--xml RESULT.xml]
 import struct
 import sys
 
+from junit_result import write_result
+
 # DLLs every supported Windows has; anything else would have to be shipped.
 SYSTEM_DLLS = {
     "advapi32.dll", "comctl32.dll", "comdlg32.dll", "crypt32.dll", "gdi32.dll", "gdiplus.dll",
@@ -90,13 +92,7 @@ def main(argv):
     for p in problems:
         print("FAIL:", p)
     if xml:
-        import os
-        os.makedirs(os.path.dirname(xml) or ".", exist_ok=True)
-        body = "".join(f'<failure message="{p}"/>' for p in problems)
-        with open(xml, "w") as f:
-            f.write(f'<testsuites tests="1" failures="{1 if problems else 0}" errors="0">'
-                    f'<testsuite name="LauncherPe" tests="1"><testcase name="{arch}" classname="LauncherPe">'
-                    f'{body}</testcase></testsuite></testsuites>\n')
+        write_result(xml, "LauncherPe", arch, problems)
     return 1 if problems else 0
 
 

@@ -11,6 +11,8 @@ import struct
 import sys
 import zlib
 
+from junit_result import write_result
+
 
 def read_coff(data):
     """The symbol count and the sections (name, raw offset, raw size) of a PE file."""
@@ -71,12 +73,7 @@ def main(argv):
     for p in problems:
         print("FAIL:", p)
     if xml:
-        os.makedirs(os.path.dirname(xml) or ".", exist_ok=True)
-        body = "".join(f'<failure message="{p}"/>' for p in problems)
-        with open(xml, "w") as f:
-            f.write(f'<testsuites tests="1" failures="{1 if problems else 0}" errors="0">'
-                    f'<testsuite name="LauncherSymbols" tests="1"><testcase name="split" '
-                    f'classname="LauncherSymbols">{body}</testcase></testsuite></testsuites>\n')
+        write_result(xml, "LauncherSymbols", "split", problems)
     return 1 if problems else 0
 
 

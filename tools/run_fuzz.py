@@ -17,7 +17,8 @@ import shutil
 import subprocess
 import sys
 import time
-from xml.sax.saxutils import escape, quoteattr
+
+from junit_result import write_result
 
 
 def main():
@@ -48,19 +49,9 @@ def main():
     seconds = time.monotonic() - start
     sys.stdout.write(proc.stdout)
 
-    case = f'<testcase classname="fuzz" name={quoteattr(name)} time="{seconds:.3f}">'
-    if proc.returncode != 0:
-        tail = "\n".join(proc.stdout.splitlines()[-40:])
-        case += (f'<failure message={quoteattr(f"{name} exited with {proc.returncode}")}>'
-                 f"{escape(tail)}</failure>")
-    case += "</testcase>"
-    failures = 1 if proc.returncode != 0 else 0
-    os.makedirs(os.path.dirname(args.xml), exist_ok=True)
-    with open(args.xml, "w", encoding="utf-8") as out:
-        out.write('<?xml version="1.0" encoding="UTF-8"?>\n'
-                  f'<testsuites tests="1" failures="{failures}">'
-                  f'<testsuite name="fuzz" tests="1" failures="{failures}">{case}</testsuite>'
-                  "</testsuites>\n")
+    failures = [f"{name} exited with {proc.returncode}"] if proc.returncode != 0 else []
+    tail = "\n".join(proc.stdout.splitlines()[-40:])
+    write_result(args.xml, "fuzz", name, failures, seconds, tail)
     return proc.returncode
 
 

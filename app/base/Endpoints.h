@@ -4,10 +4,12 @@
 
 #include <string>
 
+#include "GantryVersion.h"
+
 namespace endpoints {
 
-// This build's number (version 3.0.0.0 without dots) and the platform's id of the game.
-constexpr int kBuildNumber = 3000;
+// This build's number (its dotted version without the dots) and the platform's id of the game.
+constexpr int kBuildNumber = GANTRY_BUILD_NUMBER;
 constexpr int kGameId = 1036;
 
 // Bare host names, "host" or "host:port".

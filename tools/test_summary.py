@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """Sums the GoogleTest-style XML results of every build into one closing line.
 
-Usage: test_summary.py BUILD_DIR... [--broken N] [--ctest-failed NAME...]
+Usage: test_summary.py BUILD_DIR... [--broken N] [--skipped N] [--ctest-failed NAME...]
 
 Each build keeps its results in BUILD_DIR/test-results/*.xml (one file per test
 program run). A test program that ctest saw fail but whose XML shows no failure
 (it crashed, hung or never wrote its file) counts as one failed test, so a crash
 can never hide behind a green sum. Each of the N configurations that did not
-even build counts as one failure too.
+even build counts as one failure too. The N test runs that this machine could not
+start (--skipped) count as skipped, never as passed.
 """
 import os
 import sys
@@ -35,6 +36,7 @@ def count_file(path):
 def main(argv):
     builds, ctest_failed = [], []
     broken = 0
+    not_started = 0
     target = builds
     args = iter(argv[1:])
     for a in args:
@@ -42,9 +44,11 @@ def main(argv):
             target = ctest_failed
         elif a == "--broken":
             broken = int(next(args, "0"))
+        elif a == "--skipped":
+            not_started = int(next(args, "0"))
         else:
             target.append(a)
-    passed, failed, skipped = 0, broken, 0
+    passed, failed, skipped = 0, broken, not_started
     per_name = {}
     for b in builds:
         d = os.path.join(b, "test-results")

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Runs the simulator's unittest modules and writes a JUnit-style XML file, so that
-their cases count in the summary of scripts/test like the GoogleTest programs'.
+"""Runs the simulator's unittest modules (or those of --dir) and writes a JUnit-style
+XML file, so that their cases count in the summary of scripts/test like the
+GoogleTest programs'.
 
-    run_tests.py [--xml FILE] [-k PATTERN]
+    run_tests.py [--dir DIR] [--xml FILE] [-k PATTERN]
 """
 import argparse
 import os
@@ -81,14 +82,16 @@ def write_xml(path, cases, seconds):
 
 def main():
     ap = argparse.ArgumentParser()
+    ap.add_argument("--dir", default=HERE)
     ap.add_argument("--xml")
     ap.add_argument("-k", dest="pattern", action="append")
     args = ap.parse_args()
-    sys.path.insert(0, HERE)
+    top = os.path.abspath(args.dir)
+    sys.path.insert(0, top)
     loader = unittest.TestLoader()
     if args.pattern:
         loader.testNamePatterns = ["*%s*" % p for p in args.pattern]
-    suite = loader.discover(HERE, pattern="test_*.py", top_level_dir=HERE)
+    suite = loader.discover(top, pattern="test_*.py", top_level_dir=top)
     runner = unittest.TextTestRunner(verbosity=2, resultclass=RecordingResult, stream=sys.stdout)
     t0 = time.monotonic()
     result = runner.run(suite)

@@ -97,6 +97,11 @@ TEST_F(ViewTest, SecondCreateOnTheSameViewFails) {
 
 TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     const std::wstring url = Url(L"/login.html");
+    bool topLevel = false; // the control names itself for its page's own navigation
+    recorder.onNotify = [&](const Notification& n) {
+        if (n.kind == WN_BEFORE_NAVIGATE)
+            topLevel = view.IsTopLevelNavigation();
+    };
     ASSERT_TRUE(view.Navigate(url));
     EXPECT_TRUE(BrowserViewTestAccess::State(view).m_bWaitFirstComplete);
     ASSERT_TRUE(WaitForErrors(1));
@@ -108,6 +113,7 @@ TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     EXPECT_EQ(recorder.events.back().kind, WN_NAVIGATE_ERROR);
     EXPECT_EQ(view.GetUrl(), url);
     EXPECT_EQ(recorder.Count(WN_NAVIGATE_COMPLETE), 0u);
+    EXPECT_TRUE(topLevel);
 }
 
 // The tap between the control and the view shows what the control was told: the

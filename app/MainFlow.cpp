@@ -210,7 +210,7 @@ void EndWindowsAtExit() {
             g_retiredForms.RetireQQLogin(qq);
         }
     }
-    g_retiredForms.FreeAll();
+    g_retiredForms.FreeReleased();
 }
 
 int RunMessageLoop() {

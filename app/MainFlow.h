@@ -27,7 +27,7 @@ int RunMainFlow();
 // After the loop of the normal start: a game window still open (the upgrader was
 // started during the game) goes with its tray icon and browser, and an
 // external-login window with its browser, while COM and OLE are still up; then
-// every retired window object is freed.
+// every retired window object that nothing holds any more is freed.
 void EndWindowsAtExit();
 
 // The main thread's loop. The global module filters the messages; the retired

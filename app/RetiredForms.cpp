@@ -32,11 +32,6 @@ void CRetiredForms::FreeReleased() {
     EraseReleased(m_qqLogins);
 }
 
-void CRetiredForms::FreeAll() {
-    m_games.clear();
-    m_qqLogins.clear();
-}
-
 BOOL CRetiredForms::PreTranslateMessage(MSG*) {
     FreeReleased();
     return FALSE;

@@ -4,7 +4,8 @@
 // is freed only from the main message loop, where none of its code can be on the
 // stack, and only once nothing outside holds its browser's COM parts (the control
 // or a document calling into a freed view would crash); what is still held then
-// waits for a later message, and everything goes at exit.
+// waits for a later message, or to the end of the process, when this static object
+// goes after COM and OLE, so nothing can call into it any more.
 #pragma once
 
 #include "app/base/AppModule.h"
@@ -28,8 +29,6 @@ public:
 
     // Frees every retired object that is no longer referenced.
     void FreeReleased();
-    // At exit, once their windows are gone and before COM goes: frees them all.
-    void FreeAll();
     // How many are waiting (tests).
     size_t Count() const { return m_games.size() + m_qqLogins.size(); }
 

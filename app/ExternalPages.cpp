@@ -28,9 +28,13 @@ void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
     if (platformBrowser) {
         RunProgram(browser, UrlAsSingleArgument(url));
     } else {
-        const INT_PTR ie = reinterpret_cast<INT_PTR>(
-            ShellExecuteW(nullptr, L"open", L"iexplore", UrlAsSingleArgument(url).c_str(), nullptr, SW_SHOW));
-        if (ie <= 32)
+        const std::wstring ie = GetInternetExplorerPath();
+        const INT_PTR started =
+            ie.empty()
+                ? 0
+                : reinterpret_cast<INT_PTR>(ShellExecuteW(
+                      nullptr, L"open", ie.c_str(), UrlAsSingleArgument(url).c_str(), nullptr, SW_SHOW));
+        if (started <= 32)
             ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
     }
     m_installRecord.SendUnionStats(platformBrowser, url);

@@ -18,6 +18,11 @@
 
 namespace {
 
+// The game window whose WM_DESTROY has retired it: its WM_NCDESTROY, which clears
+// the object's handle, still goes to it (a question box of it may still be open
+// and must not act on a dead, perhaps reused, handle).
+CFormGame* g_endingGame = nullptr;
+
 void OpenGameWindow() {
     // A second request (a page that navigates twice, another process posting the
     // message) shows the game that is already open: a second window would get no
@@ -80,6 +85,7 @@ void OnGameClosed() {
     CFormGame* game = g_module.m_pFormGame;
     game->DeleteTrayIcon();
     g_module.m_pFormGame = nullptr;
+    g_endingGame = game;
     g_module.PublishGameWindow(nullptr);
     g_retiredForms.RetireGame(game);
     CFormLogin& login = g_module.m_formLogin;
@@ -102,6 +108,11 @@ void StartIconAnimation() {
     const std::wstring path = GetAppDataFolder() + L"iconAnimate.exe";
     if (PathFileExistsW(path.c_str()))
         ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LRESULT OnGameWindowGone(HWND window, WPARAM wParam, LPARAM lParam) {
+    CFormGame* game = std::exchange(g_endingGame, nullptr);
+    return game->HandleMessage(window, WM_NCDESTROY, wParam, lParam);
 }
 
 void RunNormalStart() {
@@ -151,20 +162,24 @@ int RunMainFlow() {
         // The window that the report's completion posts UM_EXIT_APP to is created
         // first: a report that fails at once (no network, a refused connection)
         // can complete on its worker before this thread would get to it, and a
-        // post to a window that does not exist yet is lost.
-        login.CreateWindowOnly();
+        // post to a window that does not exist yet is lost. Without that window
+        // nothing could ever end the loop, so the mode ends at once, as a failure.
+        if (!login.CreateWindowOnly())
+            return kNoWindowExitCode;
         // Only the report's completion ends this mode: a report that could not be
         // queued never completes, so the mode ends at once instead.
         if (!g_module.m_installRecord.SendInstallBeacon())
             return 0;
         return RunMessageLoop();
     case StartMode::UninstallSuccess:
-        login.CreateWindowOnly();
+        if (!login.CreateWindowOnly())
+            return kNoWindowExitCode;
         if (!g_module.m_installRecord.SendUninstallBeacon())
             return 0;
         return RunMessageLoop();
     case StartMode::ShowDesktop:
-        login.CreateWindowOnly();
+        if (!login.CreateWindowOnly())
+            return kNoWindowExitCode;
         ToggleDesktop();
         PostMessageW(login.GetHwnd(), UM_EXIT_APP, 0, 0);
         return RunMessageLoop();
@@ -173,11 +188,11 @@ int RunMainFlow() {
     }
     RunNormalStart();
     const int result = RunMessageLoop();
-    EndGameWindowAtExit();
+    EndWindowsAtExit();
     return result;
 }
 
-void EndGameWindowAtExit() {
+void EndWindowsAtExit() {
     std::unique_ptr<CFormGame> game(std::exchange(g_module.m_pFormGame, nullptr));
     g_module.PublishGameWindow(nullptr);
     if (game) {
@@ -186,7 +201,16 @@ void EndGameWindowAtExit() {
         if (const HWND window = game->GetHwnd())
             DestroyWindow(window);
     }
-    g_retiredForms.RetireGame(nullptr);
+    // Its WM_NCDESTROY retires it; one that never got a window retires here.
+    if (CFormQQLogin* qq = g_module.m_pFormQQLogin) {
+        if (const HWND window = qq->GetHwnd())
+            DestroyWindow(window);
+        if (g_module.m_pFormQQLogin == qq) {
+            g_module.m_pFormQQLogin = nullptr;
+            g_retiredForms.RetireQQLogin(qq);
+        }
+    }
+    g_retiredForms.FreeReleased();
 }
 
 int RunMessageLoop() {
@@ -235,6 +259,8 @@ LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return g_module.m_formLogin.HandleMessage(window, message, wParam, lParam);
     if (Is(window, g_module.m_formBack.GetHwnd()))
         return g_module.m_formBack.HandleMessage(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY && g_endingGame && Is(window, g_endingGame->GetHwnd()))
+        return OnGameWindowGone(window, wParam, lParam);
     if (CFormGame* game = g_module.m_pFormGame; game && Is(window, game->GetHwnd())) {
         if (message == WM_DESTROY) {
             OnGameClosed();

@@ -17,12 +17,18 @@ StartMode SelectStartMode();
 // global module and the resources). The result is not checked by the entry.
 ATOM RegisterMainWindowClass(HINSTANCE instance);
 
+// What a start mode without windows returns when its message window cannot be
+// made: nothing could end its loop, so it ends at once.
+constexpr int kNoWindowExitCode = 2;
+
 // Runs the selected start mode; returns the message loop's exit code.
 int RunMainFlow();
 
 // After the loop of the normal start: a game window still open (the upgrader was
-// started during the game) goes with its tray icon and browser while COM is up.
-void EndGameWindowAtExit();
+// started during the game) goes with its tray icon and browser, and an
+// external-login window with its browser, while COM and OLE are still up; then
+// every retired window object that nothing holds any more is freed.
+void EndWindowsAtExit();
 
 // The main thread's loop. The global module filters the messages; the retired
 // window objects are freed between messages.

@@ -1,15 +1,17 @@
 // Game and external-login window objects whose windows are gone. A retired object
 // may still be running (a window that closed itself is retired from its own
-// WM_NCDESTROY), so it is freed only when the next one of its kind retires, by then
-// long finished, and at exit. A retired game window also goes as soon as the main
-// message loop takes its next message: code of the window (a question box, a menu,
-// a drag) may still be on the stack while its window is destroyed, but never under
-// the main loop.
+// WM_DESTROY or WM_NCDESTROY, and a question box of it may still be open), so it
+// is freed only from the main message loop, where none of its code can be on the
+// stack, and only once nothing outside holds its browser's COM parts (the control
+// or a document calling into a freed view would crash); what is still held then
+// waits for a later message, or to the end of the process, when this static object
+// goes after COM and OLE, so nothing can call into it any more.
 #pragma once
 
 #include "app/base/AppModule.h"
 
 #include <memory>
+#include <vector>
 
 class CFormGame;
 class CFormQQLogin;
@@ -21,16 +23,21 @@ public:
     CRetiredForms(const CRetiredForms&) = delete;
     CRetiredForms& operator=(const CRetiredForms&) = delete;
 
-    // Takes ownership (null is allowed) and frees the one retired before.
+    // Take ownership (null is ignored).
     void RetireGame(CFormGame* game);
     void RetireQQLogin(CFormQQLogin* form);
 
-    // The main loop's filter: frees a retired game window; consumes nothing.
+    // Frees every retired object that is no longer referenced.
+    void FreeReleased();
+    // How many are waiting (tests).
+    size_t Count() const { return m_games.size() + m_qqLogins.size(); }
+
+    // The main loop's filter: FreeReleased; consumes nothing.
     BOOL PreTranslateMessage(MSG* msg) override;
 
 private:
-    std::unique_ptr<CFormGame> m_game;
-    std::unique_ptr<CFormQQLogin> m_qqLogin;
+    std::vector<std::unique_ptr<CFormGame>> m_games;
+    std::vector<std::unique_ptr<CFormQQLogin>> m_qqLogins;
 };
 
 // Defined with the other process-wide statics (app/Statics.cpp), after the global

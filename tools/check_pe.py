@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks a built launcher: PE32 or PE32+, GUI subsystem, and imports only DLLs
-that ship with Windows (so the .exe runs alone, without any mingw runtime DLL).
+that ship with Windows (so the .exe runs alone, without any mingw runtime DLL)
+and no function that the oldest Windows the manifest names (Vista) lacks: such an
+import would stop the program from loading at all there.
 
 Usage: check_pe.py EXE --arch x64|x86 [--xml RESULT.xml]
 """
@@ -16,6 +18,11 @@ SYSTEM_DLLS = {
     "rpcrt4.dll", "setupapi.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll",
     "version.dll", "wininet.dll", "winmm.dll", "wintrust.dll", "ws2_32.dll", "bcrypt.dll", "urlmon.dll",
     "api-ms-win-crt-runtime-l1-1-0.dll",
+}
+
+# Functions newer than Vista; the launcher looks them up at run time instead.
+NEWER_THAN_VISTA = {
+    "user32.dll": {"ChangeWindowMessageFilterEx"},
 }
 
 
@@ -44,23 +51,39 @@ def read_pe(data):
                 return rawptr + rva - vaddr
         raise ValueError("rva outside sections")
 
-    dlls = []
+    def text(rva):
+        o = off(rva)
+        return data[o:data.index(b"\0", o)].decode("ascii")
+
+    wide = magic != 0x10B
+    entry, ordinal_bit = (8, 1 << 63) if wide else (4, 1 << 31)
+    dlls, functions = [], {}
     if import_rva:
         p = off(import_rva)
         while True:
-            name_rva = struct.unpack_from("<I", data, p + 12)[0]
+            lookup_rva, name_rva, thunk_rva = struct.unpack_from("<I", data, p)[0], *struct.unpack_from(
+                "<II", data, p + 12)
             if name_rva == 0:
                 break
-            o = off(name_rva)
-            dlls.append(data[o:data.index(b"\0", o)].decode("ascii"))
+            dll = text(name_rva)
+            dlls.append(dll)
+            names = functions.setdefault(dll.lower(), set())
+            t = off(lookup_rva or thunk_rva)
+            while True:
+                value = struct.unpack_from("<Q" if wide else "<I", data, t)[0]
+                if value == 0:
+                    break
+                if not value & ordinal_bit:
+                    names.add(text((value & 0x7FFFFFFF) + 2))  # past the two-byte hint
+                t += entry
             p += 20
-    return machine, magic, subsystem, dlls
+    return machine, magic, subsystem, dlls, functions
 
 
 def check(path, arch):
     with open(path, "rb") as f:
         data = f.read()
-    machine, magic, subsystem, dlls = read_pe(data)
+    machine, magic, subsystem, dlls, functions = read_pe(data)
     problems = []
     want = {"x64": (0x8664, 0x20B), "x86": (0x14C, 0x10B)}[arch]
     if (machine, magic) != want:
@@ -70,6 +93,9 @@ def check(path, arch):
     for d in dlls:
         if d.lower() not in SYSTEM_DLLS:
             problems.append(f"imports {d}, which Windows does not ship")
+    for dll, newer in NEWER_THAN_VISTA.items():
+        for name in sorted(functions.get(dll, set()) & newer):
+            problems.append(f"imports {dll}!{name}, which Vista lacks")
     return problems, dlls
 
 

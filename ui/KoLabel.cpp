@@ -19,7 +19,7 @@ void CKoLabel::WidenForChange() {
 
 RECT CKoLabel::Measure(HDC dc, const std::wstring& value, const RECT& within) {
     RECT m = within;
-    DrawTextW(dc, value.c_str(), int(value.size()), &m, DT_CALCRECT);
+    DrawTextW(dc, value.c_str(), int(value.size()), &m, DT_CALCRECT | DT_NOPREFIX);
     return m;
 }
 
@@ -214,5 +214,6 @@ void CKoLabel::Paint(HDC dc) {
     const int inset = VerticalCentringInset(int(draw.bottom - draw.top), lineHeight);
     draw.top += inset;
     draw.bottom -= inset;
-    DrawTextW(dc, shown.c_str(), int(shown.size()), &draw, textFormat);
+    // A page title is text, not a menu label: "&" is drawn, never an underline.
+    DrawTextW(dc, shown.c_str(), int(shown.size()), &draw, textFormat | DT_NOPREFIX);
 }

@@ -24,6 +24,24 @@ std::wstring RegistryFolderText(const wchar_t* data, size_t byteSize, uint32_t t
     return std::wstring(); // not terminated within what was read
 }
 
+std::wstring UnquotedPath(const std::wstring& text) {
+    const size_t first = text.find_first_not_of(L' ');
+    if (first == std::wstring::npos)
+        return std::wstring();
+    const size_t last = text.find_last_not_of(L' ');
+    std::wstring path = text.substr(first, last - first + 1);
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"')
+        path = path.substr(1, path.size() - 2);
+    return path;
+}
+
+bool PathIsAbsolute(const std::wstring& path) {
+    const bool drive = path.size() >= 3 &&
+                       ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                       path[1] == L':' && path[2] == L'\\';
+    return drive || path.compare(0, 2, L"\\\\") == 0;
+}
+
 std::wstring UrlAsSingleArgument(const std::wstring& url) {
     std::wstring out;
     out.reserve(url.size());

@@ -22,6 +22,14 @@ RegistryLocation PlatformBrowserLocation(int osBits);
 // terminator, an odd size, another type, an empty text) gives an empty result.
 std::wstring RegistryFolderText(const wchar_t* data, size_t byteSize, uint32_t type);
 
+// A path as a registry value may give it: one pair of surrounding quotation marks
+// (and blanks outside them) removed.
+std::wstring UnquotedPath(const std::wstring& text);
+
+// A full path: "X:\..." or a UNC "\\server\...". Anything else would be looked for
+// in the current folder and the search path.
+bool PathIsAbsolute(const std::wstring& path);
+
 // The URL as one command-line argument for a browser: unchanged unless it holds
 // blanks or quotation marks, which would split it or end it early and let the
 // rest pass as further options; those become %20, %09, %0A, %0D and %22.

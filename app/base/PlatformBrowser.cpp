@@ -25,6 +25,29 @@ std::wstring GetPlatformBrowserPath(const std::wstring& suffix) {
     return text.empty() ? std::wstring() : text + suffix;
 }
 
+std::wstring GetInternetExplorerPath() {
+    ScopedRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE", 0,
+                      KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t data[MAX_PATH + 2] = {};
+    DWORD type = 0, size = sizeof data;
+    if (RegQueryValueExW(key.Get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        size > sizeof data)
+        return std::wstring();
+    std::wstring path = UnquotedPath(RegistryFolderText(data, size, type));
+    if (type == REG_EXPAND_SZ && !path.empty()) {
+        wchar_t expanded[MAX_PATH] = {};
+        const DWORD n = ExpandEnvironmentStringsW(path.c_str(), expanded, MAX_PATH);
+        path = n > 0 && n <= MAX_PATH ? std::wstring(expanded) : std::wstring();
+    }
+    if (path.empty() || !PathIsAbsolute(path) || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return std::wstring();
+    return path;
+}
+
 void RunProgram(const std::wstring& file, const std::wstring& parameters) {
     ShellExecuteW(nullptr, nullptr, file.c_str(), parameters.c_str(), nullptr, SW_SHOWNORMAL);
 }

@@ -134,7 +134,10 @@ std::wstring GetUrlParam(const wchar_t* key, const std::wstring& url) {
     if (!key)
         return std::wstring();
     const std::wstring needle = std::wstring(key) + L"=";
-    const size_t hit = url.find(needle);
+    // A whole key only: "forward=" must not match the end of "notforward=".
+    size_t hit = url.find(needle);
+    while (hit != std::wstring::npos && (hit == 0 || (url[hit - 1] != L'?' && url[hit - 1] != L'&')))
+        hit = url.find(needle, hit + 1);
     if (hit == std::wstring::npos)
         return std::wstring();
     const size_t start = hit + needle.size();

@@ -41,8 +41,8 @@ std::string UrlEncode(const std::string& text);
 // a "%" without two hex digits after it is copied as it is.
 std::string UrlDecode(const std::string& text);
 
-// The text after the first key + "=" anywhere in the URL (plain substring search)
-// up to the next "&" or the end; empty when key + "=" does not occur.
+// The text after the first key + "=" that follows a "?" or "&" (a whole key, not
+// the end of a longer one) up to the next "&" or the end; empty when there is none.
 std::wstring GetUrlParam(const wchar_t* key, const std::wstring& url);
 
 // Substring tests used for switches and marker URLs: case-sensitive, anywhere.

@@ -77,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("runs %d\n", runs);
     Print("enter game -> shown", enter, 100.0);
     Print("layout + repaint 1920x1040", layout, 5.0);
-    EndGameWindowAtExit();
+    EndWindowsAtExit();
     DestroyWindow(g_module.m_formLogin.GetHwnd());
     DestroyWindow(g_module.m_formBack.GetHwnd());
     OleUninitialize();

@@ -139,11 +139,16 @@ LRESULT CBrowserView::OnCreate(WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
+// The document and the host let go of the handlers here, while the control is
+// still reachable: a document that kept one would call into a freed view.
 void CBrowserView::OnDestroy() {
     ComPtr<IConnectionPoint> point = std::move(m_sinkPoint);
     DWORD cookie = std::exchange(m_sinkCookie, 0);
     if (point && cookie)
         point->Unadvise(cookie);
+    SetDocumentUIHandler(GetBrowser().Get(), nullptr);
+    if (auto host = GetHost())
+        host->SetExternalUIHandler(nullptr);
 }
 
 HWND CBrowserView::Create(HWND parent, const RECT& rc) {

@@ -65,6 +65,9 @@ public:
     // From a WN_BEFORE_NAVIGATE or WN_NEW_WINDOW handler: the navigation it is
     // told of does not happen.
     void CancelThisNavigation() { m_state.m_bCancelNavigate = true; }
+    // From the same handlers: whether the navigation is the top-level page's (the
+    // event named the control itself) rather than a frame's or an unnamed one's.
+    bool IsTopLevelNavigation() const { return m_bTopLevelNavigation; }
     // Whether documents show their scroll bars (hidden by default).
     void SetNoScroll(bool noScroll) { m_state.m_bNoScroll = noScroll; }
 
@@ -77,6 +80,10 @@ public:
     IDocHostUIHandler* GetUIHandler() { return &m_uiHandler; }
     IDocHostUIHandlerDispatch* GetUIHandlerDispatch() { return &m_uiDispatch; }
     bool IsSinkAdvised() const { return m_sinkCookie != 0; }
+    // True while the control, a document or the host still holds one of the COM
+    // parts. Its owner must not be freed before this is false: a later call
+    // through a held part would reach freed memory.
+    bool IsReferenced() const { return m_cRef != 0; }
 
 private:
     friend struct BrowserViewTestAccess; // tests set up what earlier events would have left
@@ -193,6 +200,8 @@ private:
     HRESULT OnDocumentComplete(DISPPARAMS* params);
     HRESULT OnNavigateError(DISPPARAMS* params);
     HRESULT OnTitleChange(DISPPARAMS* params);
+    // Whether an event's browser object is the hosted control (COM identity).
+    bool IsTopLevelBrowser(IDispatch* browser) const;
     // The notification about this view; false when a handler destroyed the view.
     bool NotifyAboutView(unsigned int kind);
     HRESULT NotifyGetExternal(IDispatch** ppDispatch);
@@ -205,5 +214,6 @@ private:
     CUIHandler m_uiHandler;
     ComPtr<IConnectionPoint> m_sinkPoint;
     DWORD m_sinkCookie = 0;
-    CDestroyWatch m_watch; // last: marks running events before anything else goes
+    bool m_bTopLevelNavigation = false; // of the BeforeNavigate2 being reported
+    CDestroyWatch m_watch;              // last: marks running events before anything else goes
 };

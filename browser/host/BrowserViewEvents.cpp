@@ -84,6 +84,17 @@ HRESULT CBrowserView::OnEvent(DISPID id, DISPPARAMS* params) {
     }
 }
 
+bool CBrowserView::IsTopLevelBrowser(IDispatch* browser) const {
+    if (!browser)
+        return false;
+    const auto control = GetBrowser();
+    if (!control)
+        return false;
+    ComPtr<IUnknown> a, b;
+    return SUCCEEDED(browser->QueryInterface(IID_IUnknown, a.PutVoid())) &&
+           SUCCEEDED(control->QueryInterface(IID_IUnknown, b.PutVoid())) && a.Get() == b.Get();
+}
+
 bool CBrowserView::NotifyAboutView(unsigned int kind) {
     CDestroyGuard guard(m_watch);
     m_event.Fire(kind, WebNotifyWParam(0), reinterpret_cast<WebNotifyLParam>(this));
@@ -96,6 +107,7 @@ HRESULT CBrowserView::OnBeforeNavigate2(DISPPARAMS* params) {
     if (FAILED(hr))
         return hr;
     VARIANT_BOOL* cancel = args.cancel;
+    m_bTopLevelNavigation = IsTopLevelBrowser(args.browser);
     const CBrowserViewState::BeforeNavigate step = m_state.DecideBeforeNavigate(args.url);
     if (step.notify && !NotifyAboutView(step.kind)) {
         *cancel = VARIANT_TRUE; // the view is gone: nothing may load in it
@@ -118,11 +130,16 @@ HRESULT CBrowserView::OnNewWindow2(DISPPARAMS* params) {
 // The page asked for a new window: its URL is opened in this view instead, and
 // that navigation (flagged as pending) reaches the owner as WN_NEW_WINDOW. The
 // flag is set before Navigate, which may raise BeforeNavigate2 inside the call.
+// A blank or script address is dropped: it would replace or run in this page.
 HRESULT CBrowserView::OnNewWindow3(DISPPARAMS* params) {
     NewWindowArgs args;
     HRESULT hr = DecodeNewWindow3(params, args);
     if (FAILED(hr))
         return hr;
+    if (CBrowserViewState::IsDroppedNewWindowUrl(args.url)) {
+        *args.cancel = VARIANT_TRUE;
+        return S_OK;
+    }
     *args.cancel = m_state.CancelNewWindow() ? VARIANT_TRUE : VARIANT_FALSE;
     m_state.m_bNewWindowPending = true;
     // A navigation that never started must not turn the next one into a new window.

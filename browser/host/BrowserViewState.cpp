@@ -10,6 +10,13 @@ constexpr int32_t kStatusAbort = static_cast<int32_t>(0x80004004u); // E_ABORT
 constexpr uint32_t kHostFlagsNoBorders = 0x00200006u;
 constexpr uint32_t kHostFlagScrollNo = 0x00000008u; // DOCHOSTUIFLAG_SCROLL_NO
 
+std::wstring LowerAscii(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    return text;
+}
+
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
     return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
 }
@@ -57,8 +64,18 @@ bool CBrowserViewState::IsSkippedUrl(const std::wstring& url) {
     return StartsWith(url, L"javascript") || StartsWith(url, L"about:blank");
 }
 
+bool CBrowserViewState::IsDroppedNewWindowUrl(const std::wstring& url) {
+    size_t start = 0;
+    while (start < url.size() && url[start] <= L' ')
+        ++start;
+    if (start == url.size() || IsSkippedUrl(url))
+        return true;
+    const std::wstring text = LowerAscii(url.substr(start));
+    return StartsWith(text, L"about:") || StartsWith(text, L"javascript:");
+}
+
 bool CBrowserViewState::IsExeUrl(const std::wstring& url) {
-    return url.find(L".exe") != std::wstring::npos;
+    return LowerAscii(url).find(L".exe") != std::wstring::npos;
 }
 
 bool CBrowserViewState::ReportsNavigateError(int32_t status) {

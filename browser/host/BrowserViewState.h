@@ -44,7 +44,13 @@ public:
 
     // javascript... and about:blank... (case-sensitive prefixes).
     static bool IsSkippedUrl(const std::wstring& url);
-    // ".exe" anywhere, case-sensitive.
+    // A new-window request that is dropped, not opened in the view: an empty
+    // address, a skipped one, or one whose scheme is "about:" or "javascript:"
+    // (any case, after leading blanks). Opened in the view, it would run or blank
+    // the view's own page, and its navigation, being skipped, would leave the
+    // new-window flag set for the player's next click.
+    static bool IsDroppedNewWindowUrl(const std::wstring& url);
+    // ".exe" anywhere, in any case.
     static bool IsExeUrl(const std::wstring& url);
     // Every status but E_ABORT is reported (and the error page suppressed).
     static bool ReportsNavigateError(int32_t status);

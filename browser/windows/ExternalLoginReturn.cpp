@@ -1,15 +1,16 @@
 #include "browser/windows/ExternalLoginReturn.h"
 
 #include "app/base/TextUtils.h"
+#include "app/base/UrlOrigin.h"
 
-ExternalLoginStep DecideExternalLoginStep(const std::wstring& url, const std::wstring& gameHost,
+ExternalLoginStep DecideExternalLoginStep(const std::wstring& url, bool topLevel, const PlatformHosts& hosts,
                                           const AnsiCodec& codec) {
     ExternalLoginStep step;
-    if (Contains(url, L"//" + gameHost + L"/server/wan/?")) {
-        step.continueLogin = true;
+    if (IsWebUrlOnHost(url, hosts.game) && ParseUrlOrigin(url).rest.compare(0, 13, L"/server/wan/?") == 0) {
         step.forward = codec.toWide(UrlDecode(codec.toNarrow(GetUrlParam(L"forward", url))));
+        step.continueLogin = IsOnPlatformHost(step.forward, hosts);
         step.close = true;
-    } else if (Contains(url, L"wd_returnlogin=1")) {
+    } else if (IsReturnToLoginUrl(url, topLevel, hosts)) {
         step.close = true;
     }
     return step;

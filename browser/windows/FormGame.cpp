@@ -7,6 +7,7 @@
 #include "app/Messages.h"
 #include "browser/windows/GameLayout.h"
 #include "browser/windows/GameRules.h"
+#include "browser/windows/PageMarkers.h"
 #include "res/resource.h"
 #include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
@@ -54,6 +55,18 @@ ImageSize SizeOf(const CKoButton& button) {
     return {button.GetImageWidth(), button.GetImageHeight()};
 }
 
+// ChangeWindowMessageFilterEx came with Windows 7; on Vista the window goes without
+// (an elevated launcher there misses a restarted shell's message, nothing more).
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
+    using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto filter = user32 ? reinterpret_cast<FilterFn>(reinterpret_cast<void*>(
+                                     GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
+                               : nullptr;
+    if (filter && message != 0)
+        filter(window, message, MSGFLT_ALLOW, nullptr);
+}
+
 } // namespace
 
 CFormGame::CFormGame() = default;
@@ -72,7 +85,7 @@ bool CFormGame::Init(const std::wstring& url) {
     SetWindowLongPtrW(window, GWL_STYLE,
                       LONG_PTR(CaptionlessWindowStyle(uint32_t(GetWindowLongPtrW(window, GWL_STYLE)))));
     // An elevated launcher still hears of a restarted shell.
-    ChangeWindowMessageFilterEx(window, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    AllowMessageFromLowerIntegrity(window, TaskbarCreatedMessage());
 
     const HINSTANCE instance = g_module.m_hInstance;
     m_imgTitle.isAlphaPng = LoadPngResource(instance, IDB_GAME_TITLE, m_imgTitle.image);
@@ -184,7 +197,11 @@ bool CFormGame::IsDragArea(const CKoBaseControl* control) const {
     return control == &m_imgTitle || control == &m_lblTitle;
 }
 
-void CFormGame::OnActivate(WPARAM, LPARAM) {
+void CFormGame::OnActivate(WPARAM wParam, LPARAM) {
+    // A minimised window's client area is empty: a layout now would shrink
+    // everything to nothing until the next change of size.
+    if (HIWORD(wParam) != 0 || IsIconic(window))
+        return;
     LayoutControls();
 }
 
@@ -250,9 +267,17 @@ bool CFormGame::OnLButtonUp(WPARAM flags, POINT pt) {
     return true;
 }
 
+// The box runs its own message loop, in which the window may end (a page's return
+// marker) and further close requests arrive: they are not asked again, and a
+// window already gone (its handle cleared at WM_NCDESTROY) is not closed again.
+// The object itself outlives the box: it is freed only from the main loop.
 void CFormGame::AskAndClose(const wchar_t* question, bool closeUnlessNo) {
+    if (m_bAsking)
+        return;
+    m_bAsking = true;
     const int answer = MessageBoxW(window, question, kNotice, MB_YESNO | MB_DEFBUTTON2);
-    if (answer == IDYES || (closeUnlessNo && answer != IDNO))
+    m_bAsking = false;
+    if (window && (answer == IDYES || (closeUnlessNo && answer != IDNO)))
         Close();
 }
 
@@ -297,7 +322,7 @@ void CFormGame::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam 
     switch (kind) {
     case WN_BEFORE_NAVIGATE:
         // At once and without a question; the navigation itself goes on.
-        if (IsReturnToLoginUrl(m_view.GetUrl()))
+        if (IsReturnToLoginUrl(m_view.GetUrl(), m_view.IsTopLevelNavigation(), ConfiguredPlatformHosts()))
             Close();
         break;
     case WN_TITLE_CHANGE: {

@@ -30,13 +30,14 @@ public:
     bool OnLButtonUp(WPARAM flags, POINT pt) override;
     bool OnLButtonDblClk(WPARAM flags, POINT pt) override;
     void OnActivate(WPARAM wParam, LPARAM lParam) override;
-    // Asks before WM_CLOSE ends the game; answers the tray icon and a restarted
-    // shell. The window's WM_DESTROY is SharedWindowProc's and never comes here.
+    // Asks before WM_CLOSE ends the game (one question at a time); answers the tray
+    // icon and a restarted shell. The window's WM_DESTROY is SharedWindowProc's and
+    // never comes here; its WM_NCDESTROY does, and clears the handle.
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Every keyboard and mouse message goes to the browser first.
     BOOL PreTranslateMessage(MSG* msg) override;
     // Places the controls and the view for the current client size: after each
-    // change of size (maximise, restore) and on activation.
+    // change of size (maximise, restore) and on activation, unless minimised.
     virtual bool LayoutControls();
     // Builds the window (unowned, hidden), its controls and its browser, and opens
     // the URL. False when the window or its browser cannot be made; a window made
@@ -71,6 +72,8 @@ public:
     static bool SetAutoRun(bool on);
 
     std::wstring GetGameUrl() const { return m_strUrl; }
+    // Nothing outside holds the browser's COM parts any more: the object may go.
+    bool CanBeFreed() const { return !m_view.IsReferenced(); }
 
 private:
     friend struct GameWindowTestAccess; // tests reach the view's sink and the controls
@@ -100,5 +103,6 @@ private:
     CBrowserView m_view;
     CTrayIcon m_tray; // after the view: the icon goes first
     bool m_bMaximized = false;
+    bool m_bAsking = false; // a quit question is open
     std::wstring m_strUrl;
 };

@@ -194,7 +194,8 @@ void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam
 
 void CFormLogin::OnBeforeNavigate() {
     const std::wstring url = m_view.GetUrl();
-    const LoginMarkers markers = ReadLoginMarkers(url);
+    // Frames of the web host count as its page does; any other server's do not.
+    const LoginMarkers markers = ReadLoginMarkers(url, endpoints::PlatformWebHost());
     if (markers.hasUserName)
         g_module.SetUserName(markers.userName);
     g_module.SetServerId(std::wstring());

@@ -1,7 +1,6 @@
 #include "browser/windows/FormQQLogin.h"
 
 #include "app/GlobalModule.h"
-#include "app/base/Endpoints.h"
 #include "app/base/Utils.h"
 #include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/ExternalLoginReturn.h"
@@ -146,8 +145,8 @@ void CFormQQLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLPar
 
 // The navigation itself is not cancelled: it ends with the window.
 void CFormQQLogin::OnBeforeNavigate() {
-    const ExternalLoginStep step =
-        DecideExternalLoginStep(m_view.GetUrl(), endpoints::PlatformGameHost(), SystemAnsiCodec());
+    const ExternalLoginStep step = DecideExternalLoginStep(m_view.GetUrl(), m_view.IsTopLevelNavigation(),
+                                                           ConfiguredPlatformHosts(), SystemAnsiCodec());
     if (step.continueLogin)
         g_module.m_formLogin.ContinueExternalLogin(step.forward);
     if (step.close)

@@ -37,6 +37,9 @@ public:
     // there is no window (also when it closed itself while opening its page).
     bool ShowCenteredInWorkArea();
 
+    // Nothing outside holds the browser's COM parts any more: the object may go.
+    bool CanBeFreed() const { return !m_view.IsReferenced(); }
+
 private:
     // Subscribed to the view's notifier.
     void OnWebNotify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam);

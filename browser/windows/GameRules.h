@@ -1,11 +1,8 @@
-// The game window's decisions that need no Windows API: the marker that sends the
-// player back to the login window, and the start-at-logon value.
+// The game window's decision that needs no Windows API: the start-at-logon value.
+// (The marker that sends the player back to the login window is in PageMarkers.h.)
 #pragma once
 
 #include <string>
-
-// "wd_returnlogin=1" anywhere in the URL (case-sensitive).
-bool IsReturnToLoginUrl(const std::wstring& url);
 
 // The data of the Run value for the module path that GetModuleFileNameW copied
 // (`copied` characters into a buffer of `capacity`): the quoted path, one space and

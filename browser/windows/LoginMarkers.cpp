@@ -1,9 +1,12 @@
 #include "browser/windows/LoginMarkers.h"
 
 #include "app/base/TextUtils.h"
+#include "app/base/UrlOrigin.h"
 
-LoginMarkers ReadLoginMarkers(const std::wstring& url) {
+LoginMarkers ReadLoginMarkers(const std::wstring& url, const std::wstring& webHost) {
     LoginMarkers m;
+    if (!IsWebUrlOnHost(url, webHost))
+        return m;
     static const std::wstring kUserName = L"wd_username=";
     const size_t user = url.find(kUserName);
     if (user != std::wstring::npos) {
@@ -18,5 +21,8 @@ LoginMarkers ReadLoginMarkers(const std::wstring& url) {
 }
 
 bool IsExternalLoginUrl(const std::wstring& url, const std::wstring& loginHost) {
-    return Contains(url, L"//" + loginHost + L"/qq?") || Contains(url, L"//" + loginHost + L"/weibo?");
+    if (!IsWebUrlOnHost(url, loginHost))
+        return false;
+    const std::wstring rest = ParseUrlOrigin(url).rest;
+    return rest.compare(0, 4, L"/qq?") == 0 || rest.compare(0, 7, L"/weibo?") == 0;
 }

@@ -1,7 +1,9 @@
 // What the login window reads from the URLs its page is about to open: the user
 // name, the chosen server and the request to enter the game, and whether a new
-// window is the QQ or Weibo login page. Every test is a case-sensitive substring
-// test of the whole URL.
+// window is the QQ or Weibo login page. The marker texts are case-sensitive
+// substrings, but they count only in an http or https URL on the platform host
+// that owns them (the web host for the login markers, the login host for the
+// external login pages); the same URL from any other server means nothing.
 #pragma once
 
 #include <string>
@@ -13,7 +15,9 @@ struct LoginMarkers {
     std::wstring serverId;  // the "wd_server" query value of an enter-game URL
 };
 
-LoginMarkers ReadLoginMarkers(const std::wstring& url);
+// Nothing is read unless url is on webHost ("host" or "host:port").
+LoginMarkers ReadLoginMarkers(const std::wstring& url, const std::wstring& webHost);
 
-// "//" + login host + "/qq?" or "/weibo?" anywhere in the URL.
+// An http or https URL on the login host whose path is "/qq" or "/weibo" followed
+// by a query ("?").
 bool IsExternalLoginUrl(const std::wstring& url, const std::wstring& loginHost);

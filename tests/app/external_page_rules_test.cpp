@@ -74,3 +74,22 @@ TEST(UrlAsSingleArgument, BlanksAndQuotesAreEncoded) {
 }
 
 } // namespace
+
+namespace {
+
+// Internet Explorer is started only by a full path from its App Paths value.
+TEST(InternetExplorerPath, QuotesGoAndOnlyFullPathsCount) {
+    EXPECT_EQ(UnquotedPath(L"\"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE\""),
+              L"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE");
+    EXPECT_EQ(UnquotedPath(L"  C:\\ie.exe "), L"C:\\ie.exe");
+    EXPECT_EQ(UnquotedPath(L"\""), L"\"");
+    EXPECT_EQ(UnquotedPath(L"   "), L"");
+    EXPECT_TRUE(PathIsAbsolute(L"c:\\ie.exe"));
+    EXPECT_TRUE(PathIsAbsolute(L"\\\\server\\share\\ie.exe"));
+    EXPECT_FALSE(PathIsAbsolute(L"iexplore"));
+    EXPECT_FALSE(PathIsAbsolute(L"C:ie.exe"));    // relative to the drive's current folder
+    EXPECT_FALSE(PathIsAbsolute(L"\\ie.exe"));    // relative to the current drive
+    EXPECT_FALSE(PathIsAbsolute(L".\\iexplore")); // the current folder
+}
+
+} // namespace

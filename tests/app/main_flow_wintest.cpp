@@ -5,8 +5,10 @@
 #include "app/MainFlow.h"
 #include "app/base/Utils.h"
 #include "app/Messages.h"
+#include "app/RetiredForms.h"
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"
+#include "tests/app/child_process.h"
 #include "tests/windows/LoginWindowTestAccess.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +113,21 @@ TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
     EXPECT_TRUE(IsWindow(Login()));
 }
 
+// At exit an external-login window still open goes, with its browser, while COM
+// and OLE are still up; nothing retired is left for the static destructors.
+TEST_F(MainFlow, AtExitTheExternalLoginWindowEndsBeforeCom) {
+    LoginWindowTestAccess::SetExternalLoginUrl(g_module.m_formLogin, L"http://127.0.0.1:9/qq?x=1");
+    SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
+    ASSERT_NE(g_module.m_pFormQQLogin, nullptr);
+    const HWND window = g_module.m_pFormQQLogin->GetHwnd();
+    ASSERT_TRUE(IsWindow(window));
+    EndWindowsAtExit();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(g_retiredForms.Count(), 0u);
+    EXPECT_TRUE(IsWindow(Login()));
+}
+
 TEST_F(MainFlow, MessagesForWindowsOfNoFormGoToTheDefaultProcedure) {
     HWND stray = CreateWindowExW(0, g_module.m_szClassName, L"stray", WS_POPUP, 0, 0, 10, 10, nullptr,
                                  nullptr, g_module.m_hInstance, nullptr);
@@ -126,6 +143,25 @@ TEST_F(MainFlow, StartModeFollowsTheFirstSwitchPresent) {
     EXPECT_EQ(SelectStartMode(), StartMode::Normal);
     EXPECT_FALSE(HasSwitch(L"/setupsucc"));
     EXPECT_TRUE(HasSwitch(L"app_main_flow_wintest")); // the program path counts too
+}
+
+// The desktop mode (the report modes alike) without the message window that would
+// end its loop: it ends at once with an error. This program runs itself with the
+// switch; the child makes no window class, so no window can be made.
+TEST(StartModes, WithoutItsWindowAModeEndsAtOnceWithAnError) {
+    if (HasSwitch(L"/ShowDeskTop")) {
+        g_module.m_hInstance = GetModuleHandleW(nullptr);
+        wcscpy(g_module.m_szClassName, L"NoSuchWindowClass");
+        EXPECT_EQ(RunMainFlow(), kNoWindowExitCode);
+        return;
+    }
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const testing_support::ChildResult r =
+        testing_support::RunChild(self, L"--gtest_filter=StartModes.* /ShowDeskTop", 30000);
+    ASSERT_TRUE(r.started);
+    EXPECT_TRUE(r.exited) << "the mode never ended";
+    EXPECT_EQ(r.exitCode, 0u) << "the child's check failed";
 }
 
 } // namespace

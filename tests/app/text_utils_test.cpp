@@ -40,13 +40,15 @@ TEST(UrlEncode, DecodeRestoresEveryByte) {
     EXPECT_EQ(UrlDecode(UrlEncode(all)), all);
 }
 
-TEST(GetUrlParam, SubstringMatchUpToTheNextAmpersand) {
+TEST(GetUrlParam, WholeKeyUpToTheNextAmpersand) {
     EXPECT_EQ(GetUrlParam(L"wd_server", L"http://h/p?wd_server=12&y=3"), L"12");
     EXPECT_EQ(GetUrlParam(L"wd_server", L"http://h/p?y=3&wd_server=12"), L"12");
     EXPECT_EQ(GetUrlParam(L"wd_server", L"http://h/p?y=3"), L"");
     EXPECT_EQ(GetUrlParam(L"wd_server", L"http://h/p?wd_server="), L"");
-    // A longer key that ends with the same letters matches too: the search is plain.
-    EXPECT_EQ(GetUrlParam(L"server", L"http://h/p?wd_server=7&server=8"), L"7");
+    // Only a whole key: a longer one that ends with the same letters does not match.
+    EXPECT_EQ(GetUrlParam(L"server", L"http://h/p?wd_server=7&server=8"), L"8");
+    EXPECT_EQ(GetUrlParam(L"forward", L"http://h/p?notforward=x"), L"");
+    EXPECT_EQ(GetUrlParam(L"forward", L"forward=x"), L""); // no "?" or "&" before it
     // Only the first occurrence counts.
     EXPECT_EQ(GetUrlParam(L"forward", L"?forward=a%3Db&forward=c"), L"a%3Db");
     EXPECT_EQ(GetUrlParam(nullptr, L"?a=1"), L"");

@@ -238,6 +238,9 @@ HRESULT STDMETHODCALLTYPE ControlEventTap::Invoke(DISPID id, REFIID riid, LCID l
 }
 
 VARIANT_BOOL RaiseBeforeNavigate(CBrowserView& view, const std::wstring& url, IDispatch* frame) {
+    const ComPtr<IWebBrowser2> control = view.GetBrowser();
+    if (!frame)
+        frame = control.Get(); // the top-level page's navigation names the control itself
     Strings s;
     VARIANT vUrl = Bstr(s.Make(url)), flags = I4(0), target = Bstr(nullptr), post,
             headers = Bstr(s.Make(L""));

@@ -137,6 +137,7 @@ private:
 };
 
 // Raises BeforeNavigate2 on the view's sink as the control does; returns Cancel.
+// Without a frame the event names the view's control, as a top-level navigation does.
 VARIANT_BOOL RaiseBeforeNavigate(CBrowserView& view, const std::wstring& url, IDispatch* frame = nullptr);
 void RaiseNavigateComplete(CBrowserView& view, const std::wstring& url, IDispatch* frame);
 void RaiseDocumentComplete(CBrowserView& view, const std::wstring& url, IDispatch* frame);

@@ -71,6 +71,50 @@ TEST_F(ViewEvents, CancelIsWrittenAsVariantTrue) {
               (std::vector<unsigned int>{WN_BEFORE_NAVIGATE, WN_BEFORE_NAVIGATE, WN_NEW_WINDOW}));
 }
 
+// The event's browser object tells the page from its frames: only the control
+// itself (whichever of its interfaces the event names) is the top-level page.
+TEST_F(ViewEvents, FrameNavigationsAreToldFromTheTopLevelPage) {
+    FakeDocumentRecord frameRecord = {};
+    auto frame = ComPtr<IWebBrowser2>::Attach(FakeBrowser_Create(&frameRecord));
+    auto control = view.GetBrowser();
+    ASSERT_TRUE(control);
+    auto controlAsDispatch = control.As<IDispatch>(IID_IDispatch);
+    std::vector<bool> topLevel;
+    recorder.onNotify = [&](const Notification&) { topLevel.push_back(view.IsTopLevelNavigation()); };
+    RaiseBeforeNavigate(view, L"http://host/top", controlAsDispatch.Get());
+    RaiseBeforeNavigate(view, L"http://host/frame", frame.Get());
+    RaiseBeforeNavigate(view, L"http://host/top.exe", control.Get());
+    EXPECT_EQ(topLevel, (std::vector<bool>{true, false, true}));
+    frame.Reset();
+    EXPECT_EQ(frameRecord.live, 0);
+}
+
+// window.open of a blank or script address is no new window and leaves no flag
+// behind: the next navigation of the page is an ordinary one.
+TEST_F(ViewEvents, BlankAndScriptNewWindowsAreDroppedAndLeaveNoFlag) {
+    for (const wchar_t* url : {L"about:blank", L"javascript:alert(1)", L"JAVASCRIPT:x"}) {
+        SCOPED_TRACE(std::wstring(url).c_str());
+        recorder.events.clear();
+        EXPECT_EQ(RaiseNewWindow3(view, url), VARIANT_TRUE);
+        Pump(50); // a navigation the control ran would report by now
+        EXPECT_EQ(RaiseBeforeNavigate(view, L"http://host/next"), VARIANT_FALSE);
+        EXPECT_EQ(recorder.Kinds(), (std::vector<unsigned int>{WN_BEFORE_NAVIGATE}));
+    }
+}
+
+// A destroyed view takes its handler back from the document it gave it to, so no
+// document calls into a view that is gone, and nothing holds the view any more.
+TEST_F(ViewEvents, DestroyingTheViewTakesItsHandlerBackFromTheDocument) {
+    auto fake = AttachFake();
+    BrowserViewTestAccess::State(view).RecordNavigate(L"http://host/page");
+    RaiseNavigateComplete(view, L"http://host/page", fake.Get());
+    ASSERT_EQ(record.uiHandler, static_cast<IUnknown*>(view.GetUIHandler()));
+    EXPECT_TRUE(view.IsReferenced());
+    DestroyWindow(hwnd);
+    EXPECT_EQ(record.uiHandler, nullptr);
+    EXPECT_FALSE(view.IsReferenced());
+}
+
 TEST_F(ViewEvents, NavigateErrorExceptAbortIsReportedAndItsPageSuppressed) {
     EXPECT_EQ(RaiseNavigateError(view, L"http://host/a", static_cast<LONG>(0x80004004u)), VARIANT_FALSE);
     EXPECT_TRUE(recorder.events.empty());

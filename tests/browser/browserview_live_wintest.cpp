@@ -97,6 +97,11 @@ TEST_F(ViewTest, SecondCreateOnTheSameViewFails) {
 
 TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     const std::wstring url = Url(L"/login.html");
+    bool topLevel = false; // the control names itself for its page's own navigation
+    recorder.onNotify = [&](const Notification& n) {
+        if (n.kind == WN_BEFORE_NAVIGATE)
+            topLevel = view.IsTopLevelNavigation();
+    };
     ASSERT_TRUE(view.Navigate(url));
     EXPECT_TRUE(BrowserViewTestAccess::State(view).m_bWaitFirstComplete);
     ASSERT_TRUE(WaitForErrors(1));
@@ -108,6 +113,7 @@ TEST_F(ViewTest, NavigateReportsBeforeNavigateThenTheError) {
     EXPECT_EQ(recorder.events.back().kind, WN_NAVIGATE_ERROR);
     EXPECT_EQ(view.GetUrl(), url);
     EXPECT_EQ(recorder.Count(WN_NAVIGATE_COMPLETE), 0u);
+    EXPECT_TRUE(topLevel);
 }
 
 // The tap between the control and the view shows what the control was told: the
@@ -130,23 +136,28 @@ TEST_F(ViewTest, CancelFromTheHandlerStopsTheNavigation) {
     EXPECT_EQ(recorder.events.back().eventUrl, allowed);
 }
 
-TEST_F(ViewTest, ExeUrlsAreCancelledAsNewWindowsButUpperCaseExeIsNot) {
+TEST_F(ViewTest, ExeUrlsOfAnyCaseAreCancelledAsNewWindows) {
     ControlEventTap tap(view);
     ASSERT_TRUE(tap.Installed());
-    const std::wstring setup = Url(L"/dl/setup.exe"), query = Url(L"/get?file=a.exe"), upper = Url(L"/a.EXE");
-    ASSERT_TRUE(view.Navigate(setup));
-    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 1; }, 15000));
-    ASSERT_TRUE(view.Navigate(query));
-    ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() >= 2; }, 15000));
-    ASSERT_TRUE(view.Navigate(upper));
+    const std::wstring setup = Url(L"/dl/setup.exe"), query = Url(L"/get?file=a.exe"), upper = Url(L"/a.EXE"),
+                       page = Url(L"/a.html");
+    size_t n = 0;
+    for (const std::wstring& url : {setup, query, upper}) {
+        ASSERT_TRUE(view.Navigate(url));
+        ASSERT_TRUE(PumpUntil([&] { return tap.navigations.size() > n; }, 15000));
+        ++n;
+    }
+    ASSERT_TRUE(view.Navigate(page)); // the one that loads, and fails here
     ASSERT_TRUE(WaitForErrors(1));
     using Nav = std::pair<std::wstring, bool>;
-    EXPECT_EQ(tap.navigations, (std::vector<Nav>{{setup, true}, {query, true}, {upper, false}}));
-    EXPECT_EQ(tap.errors, std::vector<std::wstring>{upper});
-    ASSERT_EQ(recorder.events.size(), 4u);
-    const unsigned int kinds[] = {WN_NEW_WINDOW, WN_NEW_WINDOW, WN_BEFORE_NAVIGATE, WN_NAVIGATE_ERROR};
-    const std::wstring urls[] = {setup, query, upper, upper};
-    for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(tap.navigations,
+              (std::vector<Nav>{{setup, true}, {query, true}, {upper, true}, {page, false}}));
+    EXPECT_EQ(tap.errors, std::vector<std::wstring>{page});
+    ASSERT_EQ(recorder.events.size(), 5u);
+    const unsigned int kinds[] = {WN_NEW_WINDOW, WN_NEW_WINDOW, WN_NEW_WINDOW, WN_BEFORE_NAVIGATE,
+                                  WN_NAVIGATE_ERROR};
+    const std::wstring urls[] = {setup, query, upper, page, page};
+    for (size_t i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(recorder.events[i].kind, kinds[i]);
         EXPECT_EQ(recorder.events[i].eventUrl, urls[i]);

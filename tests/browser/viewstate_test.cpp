@@ -30,7 +30,8 @@ TEST(BrowserViewState, BeforeNavigateDecisions) {
         {L"http://host/?u=javascript", false, true, WN_BEFORE_NAVIGATE, false}, // only at index 0
         {L"http://host/dl/setup.exe", false, true, WN_NEW_WINDOW, true},
         {L"http://host/get?file=a.exe", false, true, WN_NEW_WINDOW, true},
-        {L"http://host/a.EXE", false, true, WN_BEFORE_NAVIGATE, false},
+        {L"http://host/a.EXE", false, true, WN_NEW_WINDOW, true}, // in any case
+        {L"http://host/Setup.Exe?x", false, true, WN_NEW_WINDOW, true},
         {L"http://host/a.exe.html", false, true, WN_NEW_WINDOW, true}, // ".exe" anywhere
         {L"http://host/popup", true, true, WN_NEW_WINDOW, true},
         {L"javascript:x", true, false, 0, false}, // skipped: the pending flag waits
@@ -54,6 +55,26 @@ TEST(BrowserViewState, BeforeNavigateDecisions) {
         }
         EXPECT_EQ(state.m_bCancelNavigate, c.cancel);
     }
+}
+
+TEST(BrowserViewState, BlankAndScriptNewWindowsAreDropped) {
+    const struct {
+        const wchar_t* url;
+        bool dropped;
+    } rows[] = {
+        {L"about:blank", true},
+        {L"About:Blank#x", true},
+        {L"about:srcdoc", true},
+        {L"JavaScript:go()", true},
+        {L"  javascript:alert(1)", true},
+        {L"javascriptx:1", true}, // skipped in view
+        {L"", true},
+        {L"http://host/about:blank", false},
+        {L"https://host/pay", false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CBrowserViewState::IsDroppedNewWindowUrl(row.url), row.dropped)
+            << std::wstring(row.url).c_str();
 }
 
 TEST(BrowserViewState, UrlWithEmbeddedNulIsMatchedWhole) {

@@ -1,12 +1,28 @@
-// URL decoding, query parameters and the login window's marker tests on any text.
+// URL decoding, query parameters, the origin parser and the windows' marker rules on any text.
 #include "app/base/TextUtils.h"
+#include "app/base/UrlOrigin.h"
+#include "browser/windows/ExternalLoginReturn.h"
 #include "browser/windows/LoginMarkers.h"
+#include "browser/windows/PageMarkers.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
 
 bool EndsWith(const std::wstring& text, const std::wstring& tail) {
     return tail.size() <= text.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+void CheckOrigin(const std::wstring& url) {
+    const UrlOrigin o = ParseUrlOrigin(url);
+    if (!o.valid)
+        return;
+    Require(!o.host.empty() && !o.scheme.empty());
+    for (wchar_t c : o.scheme + o.host)
+        Require(!(c >= L'A' && c <= L'Z') && c > L' ');
+    Require(o.host.find_first_of(L"@/?#\\") == std::wstring::npos);
+    Require(o.port >= -1 && o.port <= 65535);
+    Require(o.rest.empty() || std::wstring(L"/?#\\").find(o.rest[0]) != std::wstring::npos);
+    Require(EndsWith(url, o.rest));
 }
 
 } // namespace
@@ -20,13 +36,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     const std::wstring key = in.WideLine().c_str(); // the key ends at its first zero, as the call sees it
     const std::wstring url = in.WideLine();
+    const bool topLevel = in.Byte() & 1;
     const std::wstring value = GetUrlParam(key.c_str(), url);
     Require(value.find(L'&') == std::wstring::npos);
-    Require(value.empty() || url.find(key + L"=" + value) != std::wstring::npos);
+    // A whole key: the value follows "?" or "&", the key and "=".
+    Require(value.empty() || url.find(L"?" + key + L"=" + value) != std::wstring::npos ||
+            url.find(L"&" + key + L"=" + value) != std::wstring::npos);
 
-    const LoginMarkers m = ReadLoginMarkers(url);
+    CheckOrigin(url);
+    // The key line doubles as a configured host: whatever matches it is a web URL.
+    const bool onHost = IsWebUrlOnHost(url, key);
+    if (onHost) {
+        const UrlOrigin o = ParseUrlOrigin(url);
+        Require(o.valid && (o.scheme == L"http" || o.scheme == L"https"));
+    }
+    const LoginMarkers m = ReadLoginMarkers(url, key);
     Require(!m.hasUserName || EndsWith(url, m.userName));
     Require(m.enterGame || m.serverId.empty());
-    IsExternalLoginUrl(url, key);
+    Require(onHost || (!m.hasUserName && !m.enterGame));
+    Require(!IsExternalLoginUrl(url, key) || onHost);
+
+    const PlatformHosts hosts = {key, key, key};
+    const AnsiCodec latin1 = {[](const std::wstring& t) { return std::string(t.begin(), t.end()); },
+                              [](const std::string& b) {
+                                  std::wstring w;
+                                  for (char c : b)
+                                      w += wchar_t(static_cast<unsigned char>(c));
+                                  return w;
+                              }};
+    const ExternalLoginStep step = DecideExternalLoginStep(url, topLevel, hosts, latin1);
+    Require(!step.continueLogin || (step.close && IsOnPlatformHost(step.forward, hosts)));
+    Require(!IsReturnToLoginUrl(url, false, hosts) || IsOnPlatformHost(url, hosts));
     return 0;
 }

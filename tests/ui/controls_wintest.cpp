@@ -287,6 +287,31 @@ TEST(Label, HoverColoursAndUnderlineFollowThePointer) {
     EXPECT_EQ(label.underline, 0);
 }
 
+// A page title is shown as it is: "&" is a character, not the mark of an underline.
+TEST(Label, AnAmpersandIsDrawnAndMeasuredAsACharacter) {
+    auto inkedColumns = [](const std::wstring& text, int* measured) {
+        CKoLabel label;
+        label.SetBounds({0, 0, 200, 24});
+        label.SetFontSize(16, 0, false);
+        label.SetText(text, false);
+        Canvas canvas(200, 24, kWhite);
+        label.Paint(canvas.Dc());
+        *measured = label.GetTextWidth();
+        int columns = 0;
+        for (int x = 0; x < 200; ++x)
+            for (int y = 0; y < 24; ++y)
+                if (canvas.At(x, y) != kWhite) {
+                    ++columns;
+                    break;
+                }
+        return columns;
+    };
+    int withWidth = 0, withoutWidth = 0;
+    const int with = inkedColumns(L"A&B", &withWidth), without = inkedColumns(L"AB", &withoutWidth);
+    EXPECT_GT(with, without + 3) << "the & was not drawn";
+    EXPECT_GT(withWidth, withoutWidth + 3) << "the & was not measured";
+}
+
 TEST(Label, TextWidthIsCachedUntilTheTextChanges) {
     CKoLabel label;
     label.SetBounds({0, 0, 0, 20});

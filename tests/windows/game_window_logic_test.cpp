@@ -2,6 +2,7 @@
 // (res/skin), expectations as relations between the places at several sizes.
 #include "browser/windows/GameLayout.h"
 #include "browser/windows/GameRules.h"
+#include "browser/windows/PageMarkers.h"
 #include "tests/windows/ShippedArtwork.h"
 
 #include <gtest/gtest.h>
@@ -38,10 +39,11 @@ TEST(GameLayout, TheTitleBarFollowsTheRightEdgeAndTheViewFillsTheRest) {
 }
 
 TEST(GameRules, TheReturnMarkerAndTheStartAtLogonValue) {
-    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/p?a=1&wd_returnlogin=1"));
-    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/wd_returnlogin=10")); // anywhere, as a substring
-    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?wd_returnlogin=0"));
-    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?WD_RETURNLOGIN=1")); // case-sensitive
+    const PlatformHosts hosts = {L"w", L"l", L"g"};
+    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/p?a=1&wd_returnlogin=1", true, hosts));
+    EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/wd_returnlogin=10", true, hosts)); // anywhere, as a substring
+    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?wd_returnlogin=0", true, hosts));
+    EXPECT_FALSE(IsReturnToLoginUrl(L"http://g/p?WD_RETURNLOGIN=1", true, hosts)); // case-sensitive
 
     const wchar_t path[] = L"C:\\Games\\launcher.exe";
     EXPECT_EQ(AutoRunValueData(path, 21, 260), L"\"C:\\Games\\launcher.exe\" /autorun");

@@ -21,6 +21,7 @@
 #include <tlhelp32.h>
 #include <wininet.h>
 
+#include <functional>
 #include <thread>
 
 using namespace browsertest;
@@ -237,6 +238,90 @@ TEST_F(GameWindow, TheQuitQuestionKeepsTheGameOnNoAndReturnsToTheLoginPageOnYes)
     }
 }
 
+// Runs a function when the message posted to it is dispatched: inside whatever
+// message loop is running then (a question box's).
+class PostedCall {
+public:
+    explicit PostedCall(std::function<void()> call) : call_(std::move(call)) {
+        static const ATOM cls = [] {
+            WNDCLASSW wc = {};
+            wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+                if (m == WM_APP)
+                    reinterpret_cast<PostedCall*>(lp)->call_();
+                return m == WM_APP ? 0 : DefWindowProcW(w, m, wp, lp);
+            };
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"GantryPostedCall";
+            return RegisterClassW(&wc);
+        }();
+        window_ = CreateWindowW(MAKEINTATOM(cls), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    }
+    ~PostedCall() { DestroyWindow(window_); }
+    void Post() { PostMessageW(window_, WM_APP, 0, reinterpret_cast<LPARAM>(this)); }
+
+private:
+    std::function<void()> call_;
+    HWND window_ = nullptr;
+};
+
+// The quit question runs its own message loop. A second close request there is
+// not asked again; a window that ends under an open question (its page returns to
+// login) is not closed again by it, and the object lets go of the dead handle.
+TEST_F(GameWindow, OneQuitQuestionAtATimeAndNoneActsOnAnEndedWindow) {
+    script.boxAnswers = {IDNO, IDNO};
+    PostMessageW(hwnd, WM_CLOSE, 0, 0); // arrives while the first box is open
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    Pump(50);
+    EXPECT_EQ(script.boxes.size(), 1u);
+    ASSERT_FALSE(Ended());
+
+    CFormGame* ending = game; // retired, not freed, while no main loop runs
+    PostedCall returnToLogin(
+        [&] { RaiseBeforeNavigate(Access::View(*ending), g_sim.Url(L"web", L"/x?wd_returnlogin=1")); });
+    script.boxAnswers = {IDYES};
+    returnToLogin.Post();
+    SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(ending->GetHwnd(), nullptr);
+}
+
+// A closed game's object stays while anything still holds its browser's handler
+// (a document would call into it), and goes once that is let go.
+TEST_F(GameWindow, ARetiredGameIsFreedOnlyOnceItsBrowserIsLetGo) {
+    MSG none = {};
+    g_retiredForms.PreTranslateMessage(&none);
+    const size_t before = g_retiredForms.Count();
+    IDocHostUIHandler* held = Access::View(*game).GetUIHandler();
+    held->AddRef(); // as a document given the handler holds it
+    script.boxAnswers = {IDYES};
+    ClickOn(kGameClose);
+    ASSERT_TRUE(Ended());
+    g_retiredForms.PreTranslateMessage(&none);
+    EXPECT_EQ(g_retiredForms.Count(), before + 1);
+    held->Release();
+    g_retiredForms.PreTranslateMessage(&none);
+    EXPECT_EQ(g_retiredForms.Count(), before);
+}
+
+// Activation while minimised leaves the layout alone; a later one lays it out anew.
+TEST_F(GameWindow, AMinimisedActivationKeepsTheLayout) {
+    const HWND view = Access::View(*game).GetHwnd();
+    auto viewWidth = [view] {
+        RECT r = {};
+        GetWindowRect(view, &r);
+        return int(r.right - r.left);
+    };
+    const int before = viewWidth();
+    SetWindowPos(hwnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, TRUE), 0);
+    EXPECT_EQ(viewWidth(), before);
+    SendMessageW(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, FALSE), 0);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(viewWidth(), client.right);
+}
+
 TEST_F(GameWindow, PageEventsSetTheTitleOpenOtherWindowsOutsideAndReturnToLogin) {
     CBrowserView& view = Access::View(*game);
     RaiseTitleChange(view, L"OrvoValdrenna - 三区");
@@ -361,7 +446,7 @@ TEST_F(GameWindow, AnotherEntryShowsTheOpenGameAndAFailedOneKeepsTheLoginWindow)
     // The process ends with the game in the tray: icon and window go, the login
     // window is not brought back.
     ClickOn(kGameTray);
-    EndGameWindowAtExit();
+    EndWindowsAtExit();
     EXPECT_FALSE(IsWindow(hwnd) || IsWindowVisible(Login()));
     EXPECT_TRUE(area.icons.empty());
     std::thread([&] { owner = g_module.UpgradePromptOwner(); }).join();

@@ -83,6 +83,7 @@ const AnsiCodec kLatin1 = {[](const std::wstring& text) {
                            }};
 
 TEST(ExternalLoginReturn, TheForwardAddressIsDecodedAndTheWindowCloses) {
+    // The decoding, with forward addresses that may be followed (on the web host "w").
     const std::wstring back = L"http://game.test:81/server/wan/?from=qq&forward=";
     const struct {
         const char* name;
@@ -93,19 +94,22 @@ TEST(ExternalLoginReturn, TheForwardAddressIsDecodedAndTheWindowCloses) {
         {"percent-encoded colon and slashes", back + L"http%3A%2F%2Fw%2Fi.html%3Fwd_username%3Dqq_a", true,
          true, L"http://w/i.html?wd_username=qq_a"},
         {"lower-case hex digits", back + L"http%3a%2f%2fw", true, true, L"http://w"},
-        {"a plus becomes a space", back + L"a+b%20c", true, true, L"a b c"},
+        {"a plus becomes a space", back + L"http://w/a+b%20c", true, true, L"http://w/a b c"},
         {"an unencoded & cuts the value", back + L"http://w/i?a=1&b=2", true, true, L"http://w/i?a=1"},
-        {"bytes above 0x7F through the code page", back + L"%B0%A1x%E9", true, true, L"\u00B0\u00A1x\u00E9"},
-        {"no forward key: an empty address", L"http://game.test:81/server/wan/?from=qq", true, true, L""},
-        {"the key anywhere after the marker", L"http://game.test:81/server/wan/?forward=a&from=qq", true,
-         true, L"a"},
+        {"bytes above 0x7F through the code page", back + L"http://w/%B0%A1x%E9", true, true,
+         L"http://w/\u00B0\u00A1x\u00E9"},
+        {"no forward key: closes without continuing", L"http://game.test:81/server/wan/?from=qq", false, true,
+         L""},
+        {"the key anywhere after the marker", L"http://game.test:81/server/wan/?forward=http://w&from=qq",
+         true, true, L"http://w"},
         {"another host is no return address", L"http://other:81/server/wan/?forward=a", false, false, L""},
         {"the path is case-sensitive", L"http://game.test:81/Server/wan/?forward=a", false, false, L""},
         {"the return-to-login marker only closes", L"http://w/i.html?wd_returnlogin=1", false, true, L""},
         {"a provider page does nothing", L"http://login.test/qq?appid=1036", false, false, L""},
     };
     for (const auto& row : rows) {
-        const ExternalLoginStep step = DecideExternalLoginStep(row.url, L"game.test:81", kLatin1);
+        const ExternalLoginStep step = DecideExternalLoginStep(
+            row.url, true, PlatformHosts{L"w", L"login.test", L"game.test:81"}, kLatin1);
         EXPECT_EQ(step.continueLogin, row.continueLogin) << row.name;
         EXPECT_EQ(step.close, row.close) << row.name;
         EXPECT_EQ(step.forward, row.forward) << row.name;

@@ -193,19 +193,25 @@ TEST_F(LoginWindowTest, MarkerUrlsSetTheUserAndServerAndEnterTheGame) {
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"javascript:void(0)"), VARIANT_FALSE);
     EXPECT_EQ(g_module.GetServerId(), L"stale"); // skipped by the view: no marker step ran
 
-    EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"http://127.0.0.1:9/p?wd_username=abc&x=1"), VARIANT_FALSE);
+    EXPECT_EQ(RaiseBeforeNavigate(LoginView(), sim.Url(L"web", L"/p?wd_username=abc&x=1")), VARIANT_FALSE);
     EXPECT_EQ(g_module.GetUserName(), L"abc&x=1");
     EXPECT_EQ(g_module.GetServerId(), L""); // cleared at every navigation
     EXPECT_FALSE(TakePosted(UM_ENTER_GAME));
 
-    const std::wstring game = L"http://127.0.0.1:9/game.html?wd_entergame=1&wd_server=12&k=v";
+    // The same markers from any other server mean nothing.
+    EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"http://127.0.0.1:9/g?wd_entergame=1&wd_username=x"),
+              VARIANT_FALSE);
+    EXPECT_EQ(g_module.GetUserName(), L"abc&x=1");
+    EXPECT_FALSE(TakePosted(UM_ENTER_GAME));
+
+    const std::wstring game = sim.Url(L"web", L"/game.html?wd_entergame=1&wd_server=12&k=v");
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), game), VARIANT_TRUE); // the login page stays
     EXPECT_EQ(g_module.GetServerId(), L"12");
     EXPECT_EQ(Login().GetGameUrl(), game);
     EXPECT_EQ(g_module.GetUserName(), L"abc&x=1"); // no user marker: unchanged
     EXPECT_TRUE(TakePosted(UM_ENTER_GAME));
 
-    EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"http://127.0.0.1:9/g?wd_entergame=1"), VARIANT_TRUE);
+    EXPECT_EQ(RaiseBeforeNavigate(LoginView(), sim.Url(L"web", L"/g?wd_entergame=1")), VARIANT_TRUE);
     EXPECT_EQ(g_module.GetServerId(), L"");
     EXPECT_TRUE(TakePosted(UM_ENTER_GAME));
     EXPECT_EQ(g_module.GetPayUrl(), endpoints::PayPageUrl(L"", L"abc&x=1"));

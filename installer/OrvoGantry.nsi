@@ -62,6 +62,8 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The product's icon on the welcome and finish pages (164 x 314, made from res/app.ico).
+!define MUI_WELCOMEFINISHPAGE_BITMAP "welcome.bmp"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_FUNCTION StartLauncher
@@ -151,7 +153,8 @@ Section "Uninstall"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
     Delete "$DESKTOP\${PRODUCT}.lnk"
     RMDir /r "$SMPROGRAMS\${PRODUCT}"
-    Delete "$INSTDIR\${LAUNCHER_EXE}"
+    ; A launcher still running goes at the next restart.
+    Delete /REBOOTOK "$INSTDIR\${LAUNCHER_EXE}"
     Delete /REBOOTOK "$INSTDIR\${LAUNCHER_EXE}.old"
     Delete "$INSTDIR\${UNINSTALLER_EXE}"
     RMDir "$INSTDIR"

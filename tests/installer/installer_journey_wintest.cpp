@@ -26,35 +26,35 @@ namespace {
 
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrvoGantry";
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kRunValue[] = L"OrvoValdrenna";
 const wchar_t kMissing[] = L"<missing>";
 
-std::wstring RegText(HKEY root, const wchar_t* key, const wchar_t* value) {
-    wchar_t data[1024] = L"";
-    DWORD size = sizeof(data);
-    const LSTATUS s = RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, data, &size);
-    return s == ERROR_SUCCESS ? data : kMissing;
+// A text or number value, as text.
+std::wstring RegValue(HKEY root, const wchar_t* key, const wchar_t* value) {
+    union {
+        wchar_t text[1024];
+        DWORD number;
+    } data = {};
+    DWORD type = 0, size = sizeof(data);
+    if (RegGetValueW(root, key, value, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, &data, &size) !=
+        ERROR_SUCCESS)
+        return kMissing;
+    return type == REG_DWORD ? std::to_wstring(data.number) : data.text;
 }
-
-DWORD RegNumber(const wchar_t* value) {
-    DWORD data = 0, size = sizeof(data);
-    RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, value, RRF_RT_REG_DWORD, nullptr, &data, &size);
-    return data;
+std::wstring Entry(const wchar_t* value) {
+    return RegValue(HKEY_LOCAL_MACHINE, kUninstallKey, value);
 }
 
 std::wstring FileVersion(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    std::vector<BYTE> data(size ? size : 1);
-    VS_FIXEDFILEINFO* info = nullptr;
+    std::vector<BYTE> data(GetFileVersionInfoSizeW(path.c_str(), nullptr) + 1);
+    VS_FIXEDFILEINFO* v = nullptr;
     UINT length = 0;
-    if (!size || !GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
-        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
+    if (!GetFileVersionInfoW(path.c_str(), 0, DWORD(data.size()), data.data()) ||
+        !VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&v), &length) || !v)
         return kMissing;
-    return std::to_wstring(HIWORD(info->dwFileVersionMS)) + L"." +
-           std::to_wstring(LOWORD(info->dwFileVersionMS)) + L"." +
-           std::to_wstring(HIWORD(info->dwFileVersionLS)) + L"." +
-           std::to_wstring(LOWORD(info->dwFileVersionLS));
+    const DWORD parts[] = {HIWORD(v->dwFileVersionMS), LOWORD(v->dwFileVersionMS), HIWORD(v->dwFileVersionLS),
+                           LOWORD(v->dwFileVersionLS)};
+    return std::to_wstring(parts[0]) + L"." + std::to_wstring(parts[1]) + L"." + std::to_wstring(parts[2]) +
+           L"." + std::to_wstring(parts[3]);
 }
 
 std::wstring Folder(int csidl, const wchar_t* below) {
@@ -68,53 +68,41 @@ bool Exists(const std::wstring& path) {
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD limitMs) {
-    for (DWORD waited = 0; waited < limitMs; waited += 250) {
-        if (done())
-            return true;
+    for (DWORD waited = 0; waited < limitMs && !done(); waited += 250)
         Sleep(250);
-    }
     return done();
 }
 
-std::wstring ImageOf(DWORD pid) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    wchar_t path[MAX_PATH] = L"";
-    DWORD size = MAX_PATH;
-    if (process) {
-        QueryFullProcessImageNameW(process, 0, path, &size);
-        CloseHandle(process);
-    }
-    return path;
-}
-
-// Visible launcher windows (the one window class every launcher window has) by process.
-std::set<DWORD> LauncherProcesses() {
-    std::set<DWORD> pids;
+// The programs behind the visible launcher windows (their one window class); with
+// close, the login windows (owned by the background forms, shown or not) are asked
+// to close, which ends their launchers.
+std::set<std::wstring> LauncherWindows(bool close) {
+    struct Walk {
+        bool close;
+        std::set<std::wstring> images;
+    } walk{close, {}};
     EnumWindows(
-        [](HWND h, LPARAM out) -> BOOL {
-            wchar_t name[64] = L"";
+        [](HWND h, LPARAM context) -> BOOL {
+            auto* w = reinterpret_cast<Walk*>(context);
+            wchar_t name[64] = L"", image[MAX_PATH] = L"";
+            DWORD pid = 0, size = MAX_PATH;
             GetClassNameW(h, name, 64);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (IsWindowVisible(h) && wcscmp(name, L"OrvoGantry") == 0)
-                reinterpret_cast<std::set<DWORD>*>(out)->insert(pid);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&pids));
-    return pids;
-}
-
-// Closes the launchers' login windows (owned by their background forms), which ends them.
-void CloseLaunchers() {
-    EnumWindows(
-        [](HWND h, LPARAM) -> BOOL {
-            wchar_t name[64] = L"";
-            GetClassNameW(h, name, 64);
-            if (wcscmp(name, L"OrvoGantry") == 0 && GetWindow(h, GW_OWNER))
+            if (wcscmp(name, L"OrvoGantry") != 0)
+                return TRUE;
+            if (w->close && GetWindow(h, GW_OWNER))
                 PostMessageW(h, WM_CLOSE, 0, 0);
+            if (!IsWindowVisible(h))
+                return TRUE;
+            GetWindowThreadProcessId(h, &pid);
+            if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+                QueryFullProcessImageNameW(process, 0, image, &size);
+                CloseHandle(process);
+            }
+            w->images.insert(image);
             return TRUE;
         },
-        0);
+        reinterpret_cast<LPARAM>(&walk));
+    return walk.images;
 }
 
 // The player's answer to the upgrade box: OK, its only button.
@@ -123,19 +111,12 @@ struct UpgradeBox {
     static bool OnWindows(const std::vector<HWND>& visible, void* context) {
         auto* box = static_cast<UpgradeBox*>(context);
         for (HWND h : visible) {
-            wchar_t caption[64] = L"";
+            wchar_t caption[64] = L"", part[256] = L"";
             GetWindowTextW(h, caption, 64);
             if (wcscmp(caption, L"升级提醒") != 0 || !box->text.empty())
                 continue;
-            EnumChildWindows(
-                h,
-                [](HWND child, LPARAM out) -> BOOL {
-                    wchar_t part[256] = L"";
-                    GetWindowTextW(child, part, 256);
-                    *reinterpret_cast<std::wstring*>(out) += part;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&box->text));
+            for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                box->text += (GetWindowTextW(c, part, 256), part);
             PostMessageW(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }
         return false;
@@ -144,13 +125,12 @@ struct UpgradeBox {
 
 bool TrustTestAuthority() {
     std::string der;
-    if (!test_files::Read(BuildPath("tests/installer/signed/ca.der"), der))
-        return false;
     HCERTSTORE store =
         CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    const BOOL added = store && CertAddEncodedCertificateToStore(
-                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    const BOOL added =
+        store && test_files::Read(BuildPath("tests/installer/signed/ca.der"), der) &&
+        CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                         DWORD(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     if (store)
         CertCloseStore(store, 0);
     return added != FALSE;
@@ -164,16 +144,18 @@ protected:
         ASSERT_TRUE(sim.IsValid());
         ASSERT_TRUE(sim.Reset());
     }
-    void TearDown() override { CloseLaunchers(); }
+    void TearDown() override { LauncherWindows(true); }
 
-    // Beacons of one kind ("&at=N") for one build ("&e8=N").
-    std::vector<SimRequest> Beacons(const std::wstring& at, const std::wstring& build, DWORD waitMs) const {
-        return sim.WaitForRequests(
-            [&](const SimRequest& q) {
-                return q.host == L"beacon" && q.path.find(L"&e8=" + build + L"&") != std::wstring::npos &&
-                       q.path.find(L"&at=" + at) != std::wstring::npos;
-            },
-            1, waitMs);
+    // Beacons of one kind ("&at=N": 2 install, 6 uninstall) from one build ("&e8=N").
+    size_t Beacons(const std::wstring& at, const std::wstring& build, DWORD waitMs) const {
+        return sim
+            .WaitForRequests(
+                [&](const SimRequest& q) {
+                    return q.host == L"beacon" && q.path.find(L"&e8=" + build + L"&") != std::wstring::npos &&
+                           q.path.find(L"&at=" + at) != std::wstring::npos;
+                },
+                1, waitMs)
+            .size();
     }
 
     void InstallSilently();
@@ -183,8 +165,8 @@ protected:
     SimClient sim;
     const std::wstring dir = Folder(CSIDL_PROGRAM_FILES, L"OrvoValdrenna\\");
     const std::wstring launcher = dir + L"OrvoGantry.exe";
-    const std::wstring desktopLink = Folder(CSIDL_COMMON_DESKTOPDIRECTORY, L"OrvoValdrenna.lnk");
-    const std::wstring menuLink = Folder(CSIDL_COMMON_PROGRAMS, L"OrvoValdrenna\\OrvoValdrenna.lnk");
+    const std::wstring links[2] = {Folder(CSIDL_COMMON_DESKTOPDIRECTORY, L"OrvoValdrenna.lnk"),
+                                   Folder(CSIDL_COMMON_PROGRAMS, L"OrvoValdrenna\\OrvoValdrenna.lnk")};
     const std::wstring runData = L"\"" + launcher + L"\" /autorun";
     std::wstring guid;
 };
@@ -195,24 +177,22 @@ void Installation::InstallSilently() {
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_FALSE(r.sawVisibleWindow);
     EXPECT_EQ(FileVersion(launcher), THIS_QUAD);
-    EXPECT_TRUE(Exists(desktopLink));
-    EXPECT_TRUE(Exists(menuLink));
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"OrvoValdrenna");
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), THIS_VERSION);
-    EXPECT_NE(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), kMissing);
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation") + L"\\", dir);
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + dir + L"uninst.exe\"");
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"),
-              L"\"" + dir + L"uninst.exe\" /S");
-    EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayIcon"), L"\"" + launcher + L"\",0");
-    EXPECT_GE(RegNumber(L"EstimatedSize"), 100u); // kilobytes: the launcher alone is over a megabyte
-    EXPECT_EQ(Beacons(L"2", THIS_BUILD, 10000).size(), 1u) << "the install beacon of /setupsucc";
+    EXPECT_TRUE(Exists(links[0]) && Exists(links[1]));
+    EXPECT_EQ(Entry(L"DisplayName"), L"OrvoValdrenna");
+    EXPECT_EQ(Entry(L"DisplayVersion"), THIS_VERSION);
+    EXPECT_NE(Entry(L"Publisher"), kMissing);
+    EXPECT_EQ(Entry(L"InstallLocation") + L"\\", dir);
+    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + dir + L"uninst.exe\"");
+    EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + dir + L"uninst.exe\" /S");
+    EXPECT_EQ(Entry(L"DisplayIcon"), L"\"" + launcher + L"\",0");
+    EXPECT_GE(std::stoul(L"0" + Entry(L"EstimatedSize")), 1000u) << "in KiB: the launcher is over a MiB";
+    EXPECT_EQ(Beacons(L"2", THIS_BUILD, 10000), 1u) << "the install beacon of /setupsucc";
     guid = ReadSetting(L"Install", L"GUID");
     EXPECT_EQ(guid.size(), 32u);
     // The player turns on the start at logon, as the game window's menu does.
     HKEY run = nullptr;
     ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, kRunKey, &run), ERROR_SUCCESS);
-    RegSetValueExW(run, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(runData.c_str()),
+    RegSetValueExW(run, L"OrvoValdrenna", 0, REG_SZ, reinterpret_cast<const BYTE*>(runData.c_str()),
                    DWORD(runData.size() * sizeof(wchar_t)));
     RegCloseKey(run);
 }
@@ -229,38 +209,31 @@ void Installation::UpgradeFromTheLauncher() {
     EXPECT_NE(box.text.find(NEXT_VERSION), std::wstring::npos) << "no upgrade box with the new version";
     ASSERT_TRUE(r.exited) << "the launcher ends once it has started the upgrader";
     // The upgrader replaces the launcher and starts the new one.
-    std::set<DWORD> up;
+    std::set<std::wstring> up;
     EXPECT_TRUE(WaitFor(
         [&] {
-            up = LauncherProcesses();
-            return RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion") == NEXT_VERSION &&
-                   !up.empty();
+            up = LauncherWindows(false);
+            return Entry(L"DisplayVersion") == NEXT_VERSION && !up.empty();
         },
         120000));
     EXPECT_EQ(FileVersion(launcher), NEXT_QUAD);
-    for (DWORD pid : up)
-        EXPECT_EQ(_wcsicmp(ImageOf(pid).c_str(), launcher.c_str()), 0)
-            << "a launcher window of another program";
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kRunKey, kRunValue), runData);
+    for (const std::wstring& image : up)
+        EXPECT_EQ(_wcsicmp(image.c_str(), launcher.c_str()), 0) << "a launcher window of another program";
+    EXPECT_EQ(RegValue(HKEY_CURRENT_USER, kRunKey, L"OrvoValdrenna"), runData);
     EXPECT_EQ(ReadSetting(L"Install", L"GUID"), guid);
-    EXPECT_TRUE(Beacons(L"2", NEXT_BUILD, 0).empty()) << "an upgrade is no new installation";
-    CloseLaunchers();
-    EXPECT_TRUE(WaitFor([] { return LauncherProcesses().empty(); }, 30000));
+    LauncherWindows(true);
+    EXPECT_TRUE(WaitFor([] { return LauncherWindows(false).empty(); }, 30000));
 }
 
 void Installation::UninstallSilently() {
     const ChildResult r = RunChild(dir + L"uninst.exe", L"/S", 60000);
     ASSERT_TRUE(r.exited);
     // The uninstaller goes on from a copy of itself in the temp folder.
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return !Exists(dir) && RegText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName") == kMissing;
-        },
-        60000));
-    EXPECT_EQ(Beacons(L"6", NEXT_BUILD, 10000).size(), 1u) << "the uninstall beacon of /uninstallsucc";
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kRunKey, kRunValue), kMissing);
-    EXPECT_FALSE(Exists(desktopLink));
-    EXPECT_FALSE(Exists(menuLink));
+    EXPECT_TRUE(WaitFor([&] { return !Exists(dir) && Entry(L"DisplayName") == kMissing; }, 60000));
+    EXPECT_EQ(Beacons(L"6", NEXT_BUILD, 10000), 1u) << "the uninstall beacon of /uninstallsucc";
+    EXPECT_EQ(Beacons(L"2", NEXT_BUILD, 0), 0u) << "the upgrade sent an install beacon";
+    EXPECT_EQ(RegValue(HKEY_CURRENT_USER, kRunKey, L"OrvoValdrenna"), kMissing);
+    EXPECT_FALSE(Exists(links[0]) || Exists(links[1]));
     EXPECT_FALSE(Exists(AppDataFolderPath() + L"Upgrade"));
     EXPECT_EQ(ReadSetting(L"Install", L"GUID"), guid) << "the player's settings stay";
 }

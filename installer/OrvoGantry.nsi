@@ -1,7 +1,8 @@
 ﻿; The OrvoGantry installer and its uninstaller. installer/CMakeLists.txt runs makensis
 ; with: VERSION (dotted), VERSION_QUAD (its four parts), ARCH (x64 or x86), LAUNCHER
 ; (the launcher to install), ICON, PUBLISHER, OUTFILE and, to sign the installer and
-; the uninstaller, SIGN: a command that signs the file named after it in place.
+; the uninstaller, SIGN: a command that signs the file named after it in place (and
+; SIGN_TIMESTAMP, the time-stamp server it is given after the file).
 ;
 ; Per machine, elevated, into Program Files. "/S" installs silently; "/S /KOUPGRADE" is
 ; how a running launcher starts it as its upgrader: it then waits for the launchers of
@@ -41,8 +42,11 @@ BrandingText "${PUBLISHER}"
 !endif
 
 !ifdef SIGN
-    !finalize '${SIGN} "%1"'
-    !uninstfinalize '${SIGN} "%1"'
+    !ifndef SIGN_TIMESTAMP
+        !define SIGN_TIMESTAMP ""
+    !endif
+    !finalize '${SIGN} "%1" "${SIGN_TIMESTAMP}"'
+    !uninstfinalize '${SIGN} "%1" "${SIGN_TIMESTAMP}"'
 !endif
 
 ; The launcher starts a downloaded upgrader only when this version is the announced one.

@@ -1,10 +1,10 @@
 #!/bin/sh
 # Signs a Windows program in place with Authenticode (SHA-256):
-#   sign.sh CERT_PEM KEY_PEM TIMESTAMP_URL FILE     (TIMESTAMP_URL may be empty)
+#   sign.sh CERT_PEM KEY_PEM FILE [TIMESTAMP_URL]
 # The build calls it for the launcher and, from makensis, for the uninstaller and
 # the installer.
 set -eu
-cert=$1 key=$2 ts=$3 file=$4
+cert=$1 key=$2 file=$3 ts=${4:-}
 tmp="$file.signing"
 rm -f "$tmp"
 if [ -n "$ts" ]; then

@@ -161,7 +161,7 @@ Section "Uninstall"
     Delete /REBOOTOK "$INSTDIR\${LAUNCHER_EXE}"
     Delete /REBOOTOK "$INSTDIR\${LAUNCHER_EXE}.old"
     Delete "$INSTDIR\${UNINSTALLER_EXE}"
-    RMDir "$INSTDIR"
+    RMDir /REBOOTOK "$INSTDIR"
     DeleteRegKey HKLM "${UNINST_KEY}"
     SetShellVarContext current
     RMDir /r "$APPDATA\${DOWNLOADS}"

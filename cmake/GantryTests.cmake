@@ -109,8 +109,10 @@ function(gantry_native_test name)
 endfunction()
 
 # gantry_win_test(<name> SOURCES <files...> [LIBS <libs...>] [RESOURCE_LOCK <locks...>]
-#                 [TIMEOUT <seconds>] [CONSOLE] [SIM [SIM_ARGS <args...>]])
-# A Windows test program, run under Wine in each prefix of this build. It links
+#                 [TIMEOUT <seconds>] [CONSOLE] [SIM [SIM_ARGS <args...>]] [OWN_PREFIX])
+# A Windows test program, run under Wine in each prefix of this build (OWN_PREFIX: in
+# a fresh 64-bit prefix of its own, made and removed by cmake/wine-test, for a test
+# that changes the machine as an installer does; only in 64-bit builds). It links
 # app_base plus the given layers (ui_win, browser_win, net_win, app_win). Tests that
 # touch state shared across the prefix (the launcher's app-data folder, the HKCU
 # Run key, fixed simulator ports) name a RESOURCE_LOCK so ctest runs them one at a time.
@@ -119,9 +121,12 @@ function(gantry_win_test name)
     if(NOT WIN32)
         return()
     endif()
-    cmake_parse_arguments(T "SIM" "TIMEOUT" "SOURCES;LIBS;RESOURCE_LOCK;SIM_ARGS" ${ARGN})
+    cmake_parse_arguments(T "SIM;OWN_PREFIX" "TIMEOUT" "SOURCES;LIBS;RESOURCE_LOCK;SIM_ARGS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
+    endif()
+    if(T_OWN_PREFIX AND NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+        return()
     endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE app_base ${T_LIBS} GTest::gtest_main)
@@ -129,6 +134,19 @@ function(gantry_win_test name)
                                GANTRY_BINARY_DIR="${CMAKE_BINARY_DIR}")
     gantry_warnings(${name})
     _gantry_sim_command(command ${name} "${T_SIM}" "${T_SIM_ARGS}")
+    if(T_OWN_PREFIX)
+        if(NOT T_SIM)
+            set(command ${CMAKE_SOURCE_DIR}/cmake/wine-test $<TARGET_FILE:${name}>)
+        endif()
+        add_test(NAME ${name}.win64 COMMAND ${command} --gtest_output=xml:Z:${GANTRY_RESULTS_DIR}/${name}.win64.xml
+                 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+        set_tests_properties(${name}.win64 PROPERTIES TIMEOUT ${T_TIMEOUT})
+        if(T_RESOURCE_LOCK)
+            set_tests_properties(${name}.win64 PROPERTIES RESOURCE_LOCK "${T_RESOURCE_LOCK}")
+        endif()
+        _gantry_sim_properties(${name}.win64 "${T_SIM}" "${T_SIM_ARGS}")
+        return()
+    endif()
     foreach(prefix ${GANTRY_WINE_PREFIXES})
         # GoogleTest on Windows takes a path without a drive letter as relative to the
         # working directory; Wine's drive Z: is the Unix root.

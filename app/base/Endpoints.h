@@ -4,12 +4,11 @@
 
 #include <string>
 
-#include "GantryVersion.h"
-
 namespace endpoints {
 
-// This build's number (its dotted version without the dots) and the platform's id of the game.
-constexpr int kBuildNumber = GANTRY_BUILD_NUMBER;
+// This build's number (its dotted version without the dots), defined in BuildNumber.cpp
+// alone so that a build of another version recompiles one file, and the platform's id of the game.
+extern const int kBuildNumber;
 constexpr int kGameId = 1036;
 
 // Bare host names, "host" or "host:port".

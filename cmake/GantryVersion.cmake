@@ -1,0 +1,36 @@
+# gantry_version_header(<dotted version> <header>): checks the version and writes the
+# header of cmake/GantryVersion.h.in for it. Sets GANTRY_VERSION_MAJOR, _MINOR, _PATCH,
+# _BUILD, GANTRY_VERSION_QUAD (all four parts, dotted) and GANTRY_BUILD_NUMBER in the
+# caller's scope, for the installer.
+function(gantry_version_header version header)
+    if(NOT version MATCHES "^[0-9]+(\\.[0-9]+)?(\\.[0-9]+)?(\\.[0-9]+)?$")
+        message(FATAL_ERROR "GANTRY_VERSION \"${version}\" is not a dotted version such as 3.0.0.1")
+    endif()
+    string(REPLACE "." ";" parts "${version}")
+    list(LENGTH parts n)
+    while(n LESS 4)
+        list(APPEND parts 0)
+        math(EXPR n "${n} + 1")
+    endwhile()
+    foreach(part IN LISTS parts)
+        if(part GREATER 65535)
+            message(FATAL_ERROR "GANTRY_VERSION \"${version}\": each part is at most 65535")
+        endif()
+    endforeach()
+    set(GANTRY_VERSION ${version})
+    list(GET parts 0 GANTRY_VERSION_MAJOR)
+    list(GET parts 1 GANTRY_VERSION_MINOR)
+    list(GET parts 2 GANTRY_VERSION_PATCH)
+    list(GET parts 3 GANTRY_VERSION_BUILD)
+    list(JOIN parts "." GANTRY_VERSION_QUAD)
+    # Leading zeros would make the number octal in C.
+    string(REPLACE "." "" GANTRY_BUILD_NUMBER "${version}")
+    string(REGEX REPLACE "^0+([0-9])" "\\1" GANTRY_BUILD_NUMBER "${GANTRY_BUILD_NUMBER}")
+    string(REPLACE "\\" "\\\\" GANTRY_PUBLISHER_LITERAL "${GANTRY_PUBLISHER}")
+    string(REPLACE "\"" "\\\"" GANTRY_PUBLISHER_LITERAL "${GANTRY_PUBLISHER_LITERAL}")
+    configure_file(${CMAKE_SOURCE_DIR}/cmake/GantryVersion.h.in ${header} @ONLY)
+    foreach(v GANTRY_VERSION_MAJOR GANTRY_VERSION_MINOR GANTRY_VERSION_PATCH GANTRY_VERSION_BUILD
+              GANTRY_VERSION_QUAD GANTRY_BUILD_NUMBER)
+        set(${v} ${${v}} PARENT_SCOPE)
+    endforeach()
+endfunction()

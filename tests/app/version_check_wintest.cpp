@@ -88,20 +88,10 @@ struct Watch {
     }
 };
 
-// Adds the test authority to the machine's root store, where a publisher's real
-// authority is on Windows.
+// Trusts the test authority that signed the upgraders.
 bool TrustTestAuthority() {
     std::string der;
-    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
-        return false;
-    HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    const BOOL added = store && CertAddEncodedCertificateToStore(
-                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (store)
-        CertCloseStore(store, 0);
-    return added != FALSE;
+    return test_files::Read(OwnFolder() + L"signed\\ca.der", der) && TrustRootCertificate(der);
 }
 
 class VersionCheck : public ::testing::Test {

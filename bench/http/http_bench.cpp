@@ -18,7 +18,6 @@
 #include <tlhelp32.h>
 #include <wininet.h>
 
-
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -278,7 +277,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
     if (mode == L"throughput" && (argc == 5 || argc == 6)) {
         if (argc == 6) {
-            ScopedHandle file(CreateFileW(argv[5], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            ScopedHandle file(
+                CreateFileW(argv[5], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
             std::string der(16384, '\0');
             DWORD got = 0;
             if (!file || !ReadFile(file.Get(), &der[0], DWORD(der.size()), &got, nullptr) || got == 0 ||

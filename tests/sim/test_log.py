@@ -115,15 +115,20 @@ class RequestLog(SimTestCase):
         conn.request("GET", "/over-tls")
         self.assertEqual(conn.getresponse().status, 404)
         conn.close()
+        web = http.client.HTTPSConnection("127.0.0.1", sim.ports["web"], timeout=5, context=trusted)
+        web.request("GET", "/tavro/wd/index.html")  # its links stay on https
+        self.assertIn(b'href="https://127.0.0.1:%d/qq?' % sim.ports["login"], web.getresponse().read())
+        web.close()
         with socket.create_connection(("127.0.0.1", port), timeout=5) as raw:
             with self.assertRaises(ssl.SSLCertVerificationError):  # localhost: the untrusted certificate
                 trusted.wrap_socket(raw, server_hostname="localhost")
         sim.get("update", "/in-clear")
         entries = sim.log()
+        entries = [e for e in entries if e["host"] == "update"]
         self.assertEqual([(e["method"], e["path"], e["scheme"]) for e in entries],
                          [("TLS", "", "https"), ("GET", "/over-tls", "https"), ("TLS", "", "https"),
                           ("GET", "/in-clear", "http")])
-        _, _, tsv = sim.get("web", "/_sim/log?format=tsv")
+        _, _, tsv = sim.get("web", "/_sim/log?format=tsv&host=update")
         self.assertEqual([line.split("\t")[-1] == "https" for line in tsv.decode().splitlines()],
                          [True, True, True, False])
 

@@ -44,8 +44,9 @@ A client that speaks TLS to a port (an https URL) is logged too, with method
 Without --tls-cert the connection is then closed: the simulator speaks plain HTTP
 only. With --tls-cert and --tls-key every port also speaks https: a connection
 that opens with a TLS handshake is answered in TLS with that certificate, and its
-requests are served like any other, logged with "scheme": "https" (TSV: one more
-field, "https", after the headers; plain requests have no such field). A client
+requests are served like any other (a page's links then use https as well),
+logged with "scheme": "https" (TSV: one more field, "https", after the headers;
+plain requests have no such field). A client
 that names the server "localhost" (SNI) gets the certificate of --tls-other-cert
 and --tls-other-key instead, when given (for tests of an untrusted certificate).
 
@@ -303,7 +304,10 @@ class Handler(BaseHTTPRequestHandler):
         if override is not None:
             body, ctype = override
             return 200, ctype or guess_type(self.path), body
-        page = pages.render(self.host_name, self.path, self.state.ports, self.state.current_version)
+        ports = self.state.ports
+        if isinstance(self.connection, ssl.SSLSocket):
+            ports = pages.SecurePorts(ports)  # a page in TLS links on in TLS
+        page = pages.render(self.host_name, self.path, ports, self.state.current_version)
         if page is not None:
             return page
         return pages.not_found(self.path)

@@ -87,6 +87,9 @@ bool CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, 
     task.nameFromUrl = nameFromUrl;
     task.guidPrefix = false;
     task.deleteOnFailure = true;
+    task.maxBytes = type == kRequestUpgrader      ? kUpgraderMaxBytes
+                    : type == kRequestVersionFile ? kVersionFileMaxBytes
+                                                  : kBeaconMaxBytes;
     // The upgrader stays held from its last byte until it has been checked and started.
     task.holdFile = type == kRequestUpgrader;
     // Without a worker a queued task would wait for ever: not queued is the truth.

@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
 """Serves one folder over HTTP/1.1 on 127.0.0.1 (a free port, printed first) for the
-downloader benchmarks. Standard library only; each file goes out with its
-Content-Length, read in large blocks so the server is not what is measured."""
+downloader benchmarks; with a certificate and its key, over https. Standard
+library only; each file goes out with its Content-Length, read in large blocks so
+the server is not what is measured.
+    http_serve.py FOLDER [CERT.pem KEY.pem]"""
 import http.server
 import socketserver
+import ssl
 import sys
 
 folder = sys.argv[1]
+tls = None
+if len(sys.argv) == 4:
+    tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    tls.load_cert_chain(sys.argv[2], sys.argv[3])
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -31,5 +38,7 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 
 
 with Server(("127.0.0.1", 0), Handler) as server:
+    if tls is not None:
+        server.socket = tls.wrap_socket(server.socket, server_side=True)
     print(server.server_address[1], flush=True)
     server.serve_forever()

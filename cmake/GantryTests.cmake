@@ -79,7 +79,7 @@ foreach(pair web:PLATFORM_WEB_HOST login:PLATFORM_LOGIN_HOST game:PLATFORM_GAME_
     string(REPLACE ":" ";" pair "${pair}")
     list(GET pair 0 sim_host)
     list(GET pair 1 variable)
-    if("${${variable}}" MATCHES "^127\\.0\\.0\\.1:([0-9]+)$")
+    if("${${variable}_BARE}" MATCHES "^127\\.0\\.0\\.1:([0-9]+)$")
         list(APPEND _sim_ports "${sim_host}=${CMAKE_MATCH_1}")
     endif()
 endforeach()

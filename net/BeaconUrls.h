@@ -31,8 +31,9 @@ struct BeaconRequest {
     std::wstring fileName; // saved in the temp folder
 };
 
-// baseUrl is "http://" + the host. Values go into the query as they are, without
-// URL encoding (the install time carries a space).
+// baseUrl is the host with its scheme (endpoints::BeaconBaseUrl, UnionStatsBaseUrl).
+// Values go into the query as they are, without URL encoding (the install time
+// carries a space).
 BeaconRequest MakeInstallBeacon(const std::wstring& baseUrl, const BeaconValues& values, int installType);
 BeaconRequest MakeActiveBeacon(const std::wstring& baseUrl, const BeaconValues& values, bool autorunStart);
 // today is the current local date as "%Y-%m-%d": e7 is 1 when the install time

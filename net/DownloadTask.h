@@ -1,7 +1,10 @@
 // One request for the downloader: a GET (or a POST when it carries a body) of a
 // URL, optionally saving the body to a file, reported through a callback that
-// runs on the worker thread.
+// runs on the worker thread. Only a 2xx answer succeeds; redirects are followed
+// only to the same scheme or to https (ResponseRules.h).
 #pragma once
+
+#include "net/ResponseRules.h"
 
 #include <cstdint>
 #include <string>
@@ -24,6 +27,8 @@ enum DownloadResult {
     DL_FILE_CREATE_FAILED = -5,
     DL_READ_FAILED = -6,
     DL_WRITE_FAILED = -7,
+    DL_BODY_TOO_LONG = -8,     // over the task's limit, or past its Content-Length
+    DL_FILE_NAME_REFUSED = -9, // the name taken from the URL is not accepted: nothing was asked or written
 };
 
 // (user data, request type, stage, result, extra); the return value is ignored.
@@ -34,6 +39,9 @@ struct DownloadTask {
     std::wstring target;           // file, or folder when nameFromUrl/guidPrefix; empty: body not read
     std::vector<uint8_t> postBody; // non-empty: the request is a POST
     int retries = 0;               // further attempts after a failed one
+    // Largest body accepted: a longer announced or received body fails the attempt
+    // and leaves no file. Each kind of request sets its own (ResponseRules.h).
+    uint64_t maxBytes = kBeaconMaxBytes;
     DownloadCallback callback = nullptr;
     void* userData = nullptr;
     int requestType = 0;

@@ -5,14 +5,17 @@
 #include "net/AttemptLoop.h"
 #include "net/DownloadWorker.h"
 #include "net/RefererHeader.h"
+#include "net/ResponseRules.h"
 #include "net/TargetPath.h"
 #include "net/TransferProgress.h"
+#include "net/UrlFileName.h"
 #include "net/UrlParts.h"
 
 #include <wininet.h>
 
 #include <cstdint>
 #include <new>
+#include <optional>
 
 // A queued task: the private copy, whether its final path has been derived (that
 // happens once per task, so a GUID name stays the same across attempts), and what
@@ -36,6 +39,12 @@ constexpr DWORD kHeaderModifiers = HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLA
 // asks proxies on the way to step aside ("Pragma: no-cache").
 constexpr DWORD kNoCacheFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+// Redirects are followed here, not by WinINet, so that RedirectTarget decides
+// where one may lead. No flag that ignores a certificate error is ever set: an
+// https request whose certificate does not hold fails, and is never retried in
+// clear.
+constexpr DWORD kRequestFlags = kNoCacheFlags | INTERNET_FLAG_NO_AUTO_REDIRECT;
+constexpr DWORD kLocationChars = 2048;
 
 class CriticalSectionLock {
 public:
@@ -73,6 +82,24 @@ private:
     const CDownloadWorker::InternetSlot slot_;
     void* const handle_;
 };
+
+// The status of an answer; 0 when none was read (a server that closed silently).
+DWORD StatusOf(void* request) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        return 0;
+    return status;
+}
+
+// The Location header; empty when there is none or it does not fit.
+std::wstring LocationOf(void* request) {
+    wchar_t location[kLocationChars] = L"";
+    DWORD size = sizeof location;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, nullptr))
+        return std::wstring();
+    return location;
+}
 
 bool HasNameFlag(const DownloadTask& task) {
     return task.nameFromUrl || task.guidPrefix;
@@ -184,6 +211,13 @@ ScopedHandle HoldWrittenFile(ScopedHandle writer, const std::wstring& path) {
 }
 
 } // namespace
+
+// The handles of one request to one URL; they close as request, connection,
+// internet.
+struct CHttpDownloader::Exchange {
+    std::optional<PublishedInternet> internet, connection, request;
+    void* Request() const { return request->Get(); }
+};
 
 CHttpDownloader::CHttpDownloader(int workerCount) : m_nWorkerCount(workerCount > 0 ? workerCount : 0) {
     InitializeCriticalSection(&m_lock);
@@ -302,9 +336,14 @@ void CHttpDownloader::RunTask(CDownloadWorker& worker, QueuedTask& queued) {
     Report(task, DOWNLOAD_STARTED, 0, nullptr);
 
     // Without a name flag the target is the file itself; with one it is a folder
-    // until the first answer arrives (PerformRequest then names the file).
+    // until the first answer arrives (ReceiveBody then names the file). A name the
+    // URL cannot give fails the task before anything is asked or written.
     if (!HasNameFlag(task))
         queued.targetResolved = true;
+    else if (!IsAcceptedFileName(UrlFileName(task.url))) {
+        Report(task, DOWNLOAD_FINISHED, DL_FILE_NAME_REFUSED, &task);
+        return;
+    }
 
     AttemptHooks hooks;
     hooks.attempt = [&] { return PerformRequest(worker, queued); };
@@ -328,27 +367,53 @@ void CHttpDownloader::RunTask(CDownloadWorker& worker, QueuedTask& queued) {
 }
 
 int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued) {
+    std::wstring url = queued.task.url;
+    for (int redirects = 0;; ++redirects) {
+        Exchange exchange;
+        const int sent = SendRequest(worker, queued, url, exchange);
+        if (sent != DL_OK)
+            return sent;
+        const DWORD status = StatusOf(exchange.Request());
+        if (IsRedirectStatus(status)) {
+            // Only where the rule allows, and not in circles for ever.
+            const std::wstring next = RedirectTarget(url, LocationOf(exchange.Request()));
+            if (next.empty() || redirects >= kMaxRedirects)
+                return DL_HTTP_ERROR;
+            url = next;
+            continue;
+        }
+        if (!IsSuccessStatus(status))
+            return DL_HTTP_ERROR;
+        return ReceiveBody(worker, queued, exchange.Request());
+    }
+}
+
+int CHttpDownloader::SendRequest(CDownloadWorker& worker, QueuedTask& queued, const std::wstring& url,
+                                 Exchange& exchange) {
     DownloadTask& task = queued.task;
     const CThreadHolder& thread = worker.m_thread;
 
     UrlPartBuffers parts;
     INTERNET_PORT port = 0;
     bool secure = false;
-    if (!SplitUrl(task.url, parts, port, secure))
+    if (!SplitUrl(url, parts, port, secure))
         return DL_CONNECT_FAILED;
 
-    // Declared in this order, the handles close as request, connection, internet.
-    PublishedInternet internet(worker, CDownloadWorker::kInternetSlot,
-                               InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    void* internet = exchange.internet
+                         .emplace(worker, CDownloadWorker::kInternetSlot,
+                                  InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0))
+                         .Get();
     if (!internet)
         return DL_CONNECT_FAILED;
     if (thread.IsStopRequested())
         return DL_CANCELLED;
 
-    PublishedInternet connection(
-        worker, CDownloadWorker::kConnectionSlot,
-        InternetConnectW(internet.Get(), parts.hostName, port, NullWhenEmpty(parts.userName),
-                         NullWhenEmpty(parts.password), INTERNET_SERVICE_HTTP, 0, 0));
+    void* connection =
+        exchange.connection
+            .emplace(worker, CDownloadWorker::kConnectionSlot,
+                     InternetConnectW(internet, parts.hostName, port, NullWhenEmpty(parts.userName),
+                                      NullWhenEmpty(parts.password), INTERNET_SERVICE_HTTP, 0, 0))
+            .Get();
     if (!connection)
         return DL_CONNECT_FAILED;
     if (thread.IsStopRequested())
@@ -357,54 +422,54 @@ int CHttpDownloader::PerformRequest(CDownloadWorker& worker, QueuedTask& queued)
     const bool post = !task.postBody.empty();
     if (post && task.postBody.size() > MAXDWORD)
         return DL_REQUEST_FAILED;
-    const DWORD flags = kNoCacheFlags | (secure ? INTERNET_FLAG_SECURE : 0);
-    PublishedInternet request(worker, CDownloadWorker::kRequestSlot,
-                              HttpOpenRequestW(connection.Get(), post ? L"POST" : L"GET", parts.urlPath,
-                                               nullptr, nullptr, nullptr, flags, 0));
+    const DWORD flags = kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0);
+    void* request = exchange.request
+                        .emplace(worker, CDownloadWorker::kRequestSlot,
+                                 HttpOpenRequestW(connection, post ? L"POST" : L"GET", parts.urlPath, nullptr,
+                                                  nullptr, nullptr, flags, 0))
+                        .Get();
     if (!request)
         return DL_REQUEST_FAILED;
     if (post) {
-        if (!HttpAddRequestHeadersW(request.Get(), kFormContentType, static_cast<DWORD>(-1),
-                                    kHeaderModifiers))
+        if (!HttpAddRequestHeadersW(request, kFormContentType, static_cast<DWORD>(-1), kHeaderModifiers))
             return DL_REQUEST_FAILED;
-    } else if (!thread.IsStopRequested() && !AddPendingReferer(queued.refererSource, request.Get())) {
+    } else if (!thread.IsStopRequested() && !AddPendingReferer(queued.refererSource, request)) {
         return DL_REQUEST_FAILED;
     }
     if (thread.IsStopRequested())
         return DL_CANCELLED;
 
     DWORD timeout = queued.receiveTimeoutMs;
-    InternetSetOptionW(request.Get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-    if (!HttpSendRequestW(request.Get(), nullptr, 0, post ? task.postBody.data() : nullptr,
+    InternetSetOptionW(request, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    if (!HttpSendRequestW(request, nullptr, 0, post ? task.postBody.data() : nullptr,
                           post ? static_cast<DWORD>(task.postBody.size()) : 0))
         return thread.IsStopRequested() ? DL_CANCELLED : DL_REQUEST_FAILED;
-    if (thread.IsStopRequested())
-        return DL_CANCELLED;
+    return thread.IsStopRequested() ? DL_CANCELLED : DL_OK;
+}
 
-    // A server that closes without answering leaves status 0: no status was read.
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                        nullptr) ||
-        status < 100 || status >= 400)
-        return DL_HTTP_ERROR;
+int CHttpDownloader::ReceiveBody(CDownloadWorker& worker, QueuedTask& queued, void* request) {
+    DownloadTask& task = queued.task;
     if (task.target.empty())
         return DL_OK;
-
     if (!queued.targetResolved) {
-        task.target = ResolveTargetPath(task.target, task.url, task.nameFromUrl, task.guidPrefix,
-                                        [] { return NewGuidString(); });
+        const std::wstring path = ResolveTargetPath(task.target, task.url, task.nameFromUrl, task.guidPrefix,
+                                                    [] { return NewGuidString(); });
+        if (path.empty())
+            return DL_FILE_NAME_REFUSED;
+        task.target = path;
         queued.targetResolved = true;
     }
 
+    // Without a Content-Length (or with one beyond 32 bits) the query fails.
     DWORD length = 0;
-    size = sizeof length;
-    if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                        nullptr))
+    DWORD size = sizeof length;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr))
         return DL_HTTP_ERROR;
-    if (thread.IsStopRequested())
+    if (!AnnouncedLengthAccepted(true, length, task.maxBytes))
+        return DL_BODY_TOO_LONG;
+    if (worker.m_thread.IsStopRequested())
         return DL_CANCELLED;
-    return ReadBody(worker, request.Get(), queued, length);
+    return ReadBody(worker, request, queued, length);
 }
 
 int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, QueuedTask& queued, DWORD length) {
@@ -418,23 +483,32 @@ int CHttpDownloader::ReadBody(CDownloadWorker& worker, void* request, QueuedTask
     const CThreadHolder& thread = worker.m_thread;
     char buffer[kReadChunk];
     BodyReader reader(request);
-    DWORD remaining = length;
-    while (remaining > 0) {
+    uint64_t received = 0;
+    for (;;) {
         if (thread.IsStopRequested())
             return DL_CANCELLED;
+        // Past the announced length one more read must find the end: a byte more
+        // fails the body as too long.
+        const uint64_t left = length - received;
+        const DWORD want = left == 0 ? 1 : (left < kReadChunk ? static_cast<DWORD>(left) : kReadChunk);
         DWORD got = 0;
-        if (!reader.Read(buffer, remaining < kReadChunk ? remaining : kReadChunk, got))
+        if (!reader.Read(buffer, want, got))
             return thread.IsStopRequested() ? DL_CANCELLED : DL_READ_FAILED;
-        // A body that ends before its Content-Length shows as 0 bytes, not as an error.
-        if (got == 0 || got > remaining)
-            return DL_READ_FAILED;
-        remaining -= got;
+        if (got == 0) {
+            // A body that ends before its Content-Length shows as 0 bytes, not as an error.
+            if (received < length)
+                return DL_READ_FAILED;
+            break;
+        }
+        received += got;
+        if (!ReceivedWithinBounds(received, length, task.maxBytes))
+            return DL_BODY_TOO_LONG;
         DWORD written = 0;
         if (!WriteFile(file.Get(), buffer, got, &written, nullptr) || written != got)
             return DL_WRITE_FAILED;
         if (thread.IsStopRequested())
             return DL_CANCELLED;
-        const int percent = ProgressPercent(static_cast<uint64_t>(length) - remaining, length);
+        const int percent = ProgressPercent(received, length);
         Report(task, DOWNLOAD_PROGRESS, 0, reinterpret_cast<void*>(static_cast<intptr_t>(percent)));
     }
     if (task.holdFile) {

@@ -71,13 +71,20 @@ public:
 
 private:
     struct QueuedTask;
+    struct Exchange;
 
     std::unique_ptr<QueuedTask> PopTask();
     static void RunWorker(void* param);
     // A worker's part. Past its stop flag a worker may outlive this object, so what
     // it needs of the downloader travels with the task.
     static void RunTask(CDownloadWorker& worker, QueuedTask& queued);
+    // One attempt: the request, the redirects it may follow, the body.
     static int PerformRequest(CDownloadWorker& worker, QueuedTask& queued);
+    // Opens the handles for url into the exchange and sends the request.
+    static int SendRequest(CDownloadWorker& worker, QueuedTask& queued, const std::wstring& url,
+                           Exchange& exchange);
+    // Names the target and checks the announced length against the task's limit.
+    static int ReceiveBody(CDownloadWorker& worker, QueuedTask& queued, void* request);
     static int ReadBody(CDownloadWorker& worker, void* request, QueuedTask& queued, DWORD length);
 
     const int m_nWorkerCount;

@@ -6,3 +6,13 @@ std::wstring UrlFileName(const std::wstring& url) {
         return std::wstring();
     return url.substr(slash + 1);
 }
+
+bool IsAcceptedFileName(const std::wstring& name) {
+    if (name.empty() || name.find(L"..") != std::wstring::npos)
+        return false;
+    for (const wchar_t c : name) {
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0))
+            return false;
+    }
+    return name.find_first_of(L"\\/:*?\"<>|") == std::wstring::npos;
+}

@@ -4,8 +4,8 @@
 
 namespace endpoints {
 namespace {
-std::wstring Http(const std::wstring& host) {
-    return L"http://" + host;
+std::wstring Base(const std::wstring& scheme, const std::wstring& host) {
+    return scheme + L"://" + host;
 }
 } // namespace
 
@@ -28,46 +28,58 @@ std::wstring UnionStatsHost() {
     return GANTRY_UNION_STATS_HOST;
 }
 
+std::wstring PlatformWebBaseUrl() {
+    return Base(GANTRY_PLATFORM_WEB_SCHEME, PlatformWebHost());
+}
+std::wstring PlatformLoginBaseUrl() {
+    return Base(GANTRY_PLATFORM_LOGIN_SCHEME, PlatformLoginHost());
+}
+std::wstring PlatformGameBaseUrl() {
+    return Base(GANTRY_PLATFORM_GAME_SCHEME, PlatformGameHost());
+}
+std::wstring UpdateBaseUrl() {
+    return Base(GANTRY_UPDATE_SCHEME, UpdateHost());
+}
+std::wstring BeaconBaseUrl() {
+    return Base(GANTRY_BEACON_SCHEME, BeaconHost());
+}
+std::wstring UnionStatsBaseUrl() {
+    return Base(GANTRY_UNION_STATS_SCHEME, UnionStatsHost());
+}
+
 std::wstring LoginPageUrl() {
-    return Http(PlatformWebHost()) + L"/tavro/wd/index.html";
+    return PlatformWebBaseUrl() + L"/tavro/wd/index.html";
 }
 std::wstring HomePageUrl() {
-    return Http(PlatformWebHost()) + L"/tavro.html?frm=plox-wd&referer=plox";
+    return PlatformWebBaseUrl() + L"/tavro.html?frm=plox-wd&referer=plox";
 }
 std::wstring ServicePageUrl() {
-    return Http(PlatformWebHost()) + L"/kefu.html?gid=1036";
+    return PlatformWebBaseUrl() + L"/kefu.html?gid=1036";
 }
 std::wstring ForumPageUrl() {
-    return Http(PlatformWebHost()) + L"/bbs.html?gid=1036";
+    return PlatformWebBaseUrl() + L"/bbs.html?gid=1036";
 }
 
 // Both values go in as they are, unencoded: the platform expects them that way.
 std::wstring PayPageUrl(const std::wstring& serverId, const std::wstring& userName) {
-    return Http(PlatformWebHost()) + L"/pay.html?gid=1036&sid=" + serverId + L"&uid=" + userName;
+    return PlatformWebBaseUrl() + L"/pay.html?gid=1036&sid=" + serverId + L"&uid=" + userName;
 }
 
 std::wstring QQLoginMarker() {
-    return L"//" + PlatformLoginHost() + L"/qq?";
+    return PlatformLoginBaseUrl() + L"/qq?";
 }
 std::wstring WeiboLoginMarker() {
-    return L"//" + PlatformLoginHost() + L"/weibo?";
+    return PlatformLoginBaseUrl() + L"/weibo?";
 }
 std::wstring ExternalReturnMarker() {
-    return L"//" + PlatformGameHost() + L"/server/wan/?";
+    return PlatformGameBaseUrl() + L"/server/wan/?";
 }
 
 std::wstring VersionFileUrl() {
-    return Http(UpdateHost()) + L"/Orvo/tavro/official/app.ini";
+    return UpdateBaseUrl() + L"/Orvo/tavro/official/app.ini";
 }
 std::wstring UpgraderUrl() {
-    return Http(UpdateHost()) + L"/Orvo/tavro/official/Orvotavro.exe";
-}
-
-std::wstring BeaconBaseUrl() {
-    return Http(BeaconHost());
-}
-std::wstring UnionStatsBaseUrl() {
-    return Http(UnionStatsHost());
+    return UpdateBaseUrl() + L"/Orvo/tavro/official/Orvotavro.exe";
 }
 
 } // namespace endpoints

@@ -1,6 +1,7 @@
 // Measurements of the downloader, printed for the bench scripts:
-//   bench_http throughput BASEURL FOLDER RUNS
-//       RUNS times, interleaved: saves BASEURL "big-<run>-d.bin" with
+//   bench_http throughput BASEURL FOLDER RUNS [AUTHORITY.der]
+//       BASEURL http:// or https:// (then AUTHORITY.der, the server's authority,
+//       is trusted in the prefix first). RUNS times, interleaved: saves BASEURL "big-<run>-d.bin" with
 //       CHttpDownloader and "big-<run>-b.bin" with a bare WinINet loop using the
 //       same 10,240-byte buffer and the same request flags, then "big-<run>-c.bin"
 //       with the bare loop and request flags 0 (WinINet's cache on), for
@@ -11,6 +12,7 @@
 //       worker threads used over that many seconds.
 #include "app/base/Handles.h"
 #include "net/HttpDownloader.h"
+#include "tests/support/SimClient.h"
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -66,6 +68,7 @@ double WithDownloader(CHttpDownloader& downloader, const std::wstring& url, cons
     task.target = file;
     task.callback = OnEvent;
     task.userData = &finish;
+    task.maxBytes = kUpgraderMaxBytes;
     const LARGE_INTEGER start = Now();
     downloader.AddTask(task);
     WaitForSingleObject(done.Get(), INFINITE);
@@ -73,9 +76,10 @@ double WithDownloader(CHttpDownloader& downloader, const std::wstring& url, cons
     return finish.result == DL_OK ? Seconds(start, end) : -1;
 }
 
-// What the downloader asks of every request (no cache, straight to the server).
-constexpr DWORD kDownloaderFlags =
-    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
+// What the downloader asks of every request (no cache, straight to the server,
+// redirects its own; INTERNET_FLAG_SECURE is added for https).
+constexpr DWORD kDownloaderFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                                   INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // The same transfer as a plain loop: no queue, no threads, no progress reports.
 double BareLoop(const std::wstring& url, const std::wstring& file, DWORD flags) {
@@ -89,6 +93,8 @@ double BareLoop(const std::wstring& url, const std::wstring& file, DWORD flags) 
     c.dwUrlPathLength = 1024;
     if (!InternetCrackUrlW(url.c_str(), 0, 0, &c))
         return -1;
+    if (c.nScheme == INTERNET_SCHEME_HTTPS)
+        flags |= INTERNET_FLAG_SECURE;
     ScopedInternet internet(
         InternetOpenW(L"HTTPDownloader", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     ScopedInternet connection(
@@ -167,7 +173,8 @@ int Throughput(const std::wstring& base, const std::wstring& folder, int runs) {
     DeleteFileW(b.c_str());
     DeleteFileW(c.c_str());
     const double mb = double(size) / 1e6;
-    std::printf("file: %.1f MB, %d runs each, interleaved, a fresh name for every download\n", mb, runs);
+    std::printf("%ls: file %.1f MB, %d runs each, interleaved, a fresh name for every download\n",
+                base.compare(0, 6, L"https:") == 0 ? L"https" : L"http", mb, runs);
     std::printf("CHttpDownloader : median %.2f s = %.1f MB/s, CPU %.2f s\n", Median(mine), mb / Median(mine),
                 Median(mineCpu));
     std::printf("bare WinINet    : median %.2f s = %.1f MB/s, CPU %.2f s (same request flags)\n",
@@ -268,10 +275,22 @@ int Idle(int seconds) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
-    if (mode == L"throughput" && argc == 5)
+    if (mode == L"throughput" && (argc == 5 || argc == 6)) {
+        if (argc == 6) {
+            ScopedHandle file(
+                CreateFileW(argv[5], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            std::string der(16384, '\0');
+            DWORD got = 0;
+            if (!file || !ReadFile(file.Get(), &der[0], DWORD(der.size()), &got, nullptr) || got == 0 ||
+                !TrustRootCertificate(der.substr(0, got))) {
+                std::printf("cannot trust the authority\n");
+                return 1;
+            }
+        }
         return Throughput(argv[2], argv[3], _wtoi(argv[4]));
+    }
     if (mode == L"idle" && argc == 3)
         return Idle(_wtoi(argv[2]));
-    std::printf("usage: bench_http throughput BASEURL FOLDER RUNS | idle SECONDS\n");
+    std::printf("usage: bench_http throughput BASEURL FOLDER RUNS [AUTHORITY.der] | idle SECONDS\n");
     return 2;
 }

@@ -88,26 +88,17 @@ struct Watch {
     }
 };
 
-// Adds the test authority to the machine's root store, where a publisher's real
-// authority is on Windows.
+// Trusts the test authority that signed the upgraders.
 bool TrustTestAuthority() {
     std::string der;
-    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
-        return false;
-    HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    const BOOL added = store && CertAddEncodedCertificateToStore(
-                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (store)
-        CertCloseStore(store, 0);
-    return added != FALSE;
+    return test_files::Read(OwnFolder() + L"signed\\ca.der", der) && TrustRootCertificate(der);
 }
 
 class VersionCheck : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(TrustTestAuthority()) << "run through ctest (sign_upgraders)";
+        ASSERT_TRUE(TrustSimAuthority()) << "run through ctest (with-sim --tls)";
     }
 
     void SetUp() override {
@@ -115,8 +106,9 @@ protected:
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
         ASSERT_TRUE(sim.Reset());
         RemoveTree(AppDataRootPath());
-        WriteSetting(L"Common", L"VersionCheck", sim.Url(L"update", kVersionPath));
-        WriteSetting(L"Common", L"VersionDownLoad", sim.Url(L"update", kUpgraderPath));
+        // The update host over https, as a release build reaches it.
+        WriteSetting(L"Common", L"VersionCheck", sim.SecureUrl(L"update", kVersionPath));
+        WriteSetting(L"Common", L"VersionDownLoad", sim.SecureUrl(L"update", kUpgraderPath));
     }
     void TearDown() override {
         sim.Reset();
@@ -153,10 +145,11 @@ protected:
         return std::move(run.values);
     }
 
-    size_t RequestsFor(const std::wstring& path, bool pastCachesOnly = false) const {
+    size_t RequestsFor(const std::wstring& path, bool pastCachesOnly = false, bool inTlsOnly = false) const {
         size_t n = 0;
         for (const SimRequest& r : sim.Log())
-            n += r.path == path && (!pastCachesOnly || r.Header(L"Pragma") == L"no-cache");
+            n += r.path == path && (!pastCachesOnly || r.Header(L"Pragma") == L"no-cache") &&
+                 (!inTlsOnly || r.secure);
         return n;
     }
 
@@ -192,6 +185,8 @@ TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLa
     EXPECT_EQ(RequestsFor(kUpgraderPath), 1u);
     EXPECT_EQ(RequestsFor(kVersionPath, true), 1u) << "no \"Pragma: no-cache\"";
     EXPECT_EQ(RequestsFor(kUpgraderPath, true), 1u) << "no \"Pragma: no-cache\"";
+    EXPECT_EQ(RequestsFor(kVersionPath, false, true), 1u) << "not over https";
+    EXPECT_EQ(RequestsFor(kUpgraderPath, false, true), 1u) << "not over https";
     EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
 
     // The upgrader ran, with its switches; how depends on this process's elevation.
@@ -250,18 +245,30 @@ TEST_F(VersionCheck, NoPromptWithoutANewerVersionOrWhenAlreadyStartedForIt) {
     }
 }
 
-TEST_F(VersionCheck, AFailedVersionFileDownloadChangesNothing) {
-    ASSERT_TRUE(sim.SetFault(L"update", kVersionPath, L"status", L"code=404"));
-    Watch watch;
-    ChildResult child;
-    auto v = Probe(L"check", 4, watch, child);
-    ASSERT_TRUE(child.exited);
-    EXPECT_EQ(v["end"], L"timeout");
-    EXPECT_EQ(watch.boxes, 0);
-    EXPECT_EQ(v["loginVisible"], L"1");
-    EXPECT_EQ(v["currentVersion"], L"");
-    // Not tried again within the run.
-    EXPECT_EQ(RequestsFor(kVersionPath), 1u);
+TEST_F(VersionCheck, AFailedOrOversizedVersionFileChangesNothing) {
+    // A newer version, announced in a file one byte over its 64 KiB limit.
+    std::string oversized = "[version]\r\ncurrentversion=3.0.1.0\r\nupgraderange=\r\n;";
+    oversized += std::string(65536 + 1 - oversized.size(), 'x');
+    for (const bool tooLong : {false, true}) {
+        ASSERT_TRUE(sim.Reset());
+        if (tooLong) {
+            ASSERT_TRUE(sim.SetContent(L"update", kVersionPath, oversized));
+            ServeUpgrader();
+        } else {
+            ASSERT_TRUE(sim.SetFault(L"update", kVersionPath, L"status", L"code=404"));
+        }
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"check", 4, watch, child);
+        ASSERT_TRUE(child.exited) << tooLong;
+        EXPECT_EQ(v["end"], L"timeout") << tooLong;
+        EXPECT_EQ(watch.boxes, 0) << tooLong;
+        EXPECT_EQ(v["loginVisible"], L"1") << tooLong;
+        EXPECT_EQ(v["currentVersion"], L"") << tooLong;
+        // Not tried again within the run.
+        EXPECT_EQ(RequestsFor(kVersionPath), 1u) << tooLong;
+        EXPECT_EQ(RequestsFor(kUpgraderPath), 0u) << tooLong;
+    }
 }
 
 TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {

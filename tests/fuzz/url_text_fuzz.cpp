@@ -1,9 +1,12 @@
-// URL decoding, query parameters, the origin parser and the windows' marker rules on any text.
+// URL decoding, query parameters, the origin parser, the windows' marker rules, the
+// download's file name and the redirect rule on any text.
 #include "app/base/TextUtils.h"
 #include "app/base/UrlOrigin.h"
 #include "browser/windows/ExternalLoginReturn.h"
 #include "browser/windows/LoginMarkers.h"
 #include "browser/windows/PageMarkers.h"
+#include "net/ResponseRules.h"
+#include "net/TargetPath.h"
 #include "tests/fuzz/FuzzInput.h"
 
 namespace {
@@ -67,5 +70,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ExternalLoginStep step = DecideExternalLoginStep(url, topLevel, hosts, latin1);
     Require(!step.continueLogin || (step.close && IsOnPlatformHost(step.forward, hosts)));
     Require(!IsReturnToLoginUrl(url, false, hosts) || IsOnPlatformHost(url, hosts));
+
+    // A file named after the URL stays a plain file inside its folder.
+    const std::wstring folder = L"C:\\Upgrade\\";
+    const std::wstring path = ResolveTargetPath(folder, url, true, false, [] { return std::wstring(L"g"); });
+    if (!path.empty()) {
+        const std::wstring name = path.substr(folder.size());
+        Require(path.compare(0, folder.size(), folder) == 0 && !name.empty());
+        Require(name.find_first_of(L"\\/:") == std::wstring::npos && name.find(L"..") == std::wstring::npos);
+    }
+    // A redirect never leaves https, nor http and https.
+    const std::wstring to = RedirectTarget(url, key);
+    Require(to.empty() || SchemeOf(to) == UrlScheme::kHttps ||
+            (SchemeOf(to) == UrlScheme::kHttp && SchemeOf(url) == UrlScheme::kHttp));
     return 0;
 }

@@ -14,6 +14,7 @@ DownloadTask DownloadRecorder::Task(const std::wstring& url, const std::wstring&
     task.callback = &DownloadRecorder::Callback;
     task.userData = this;
     task.requestType = requestType;
+    task.maxBytes = kUpgraderMaxBytes; // the largest: tests of a limit set their own
     return task;
 }
 

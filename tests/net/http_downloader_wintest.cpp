@@ -24,6 +24,8 @@ std::string Narrow(const std::wstring& w) {
 
 class Downloader : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(TrustSimAuthority()) << "run through ctest (with-sim --tls)"; }
+
     void SetUp() override {
         sim = SimClient::FromEnvironment();
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
@@ -142,17 +144,97 @@ TEST_F(Downloader, AHeldFileCannotBeChangedByAnotherProcessYetCanBeStarted) {
     EXPECT_EQ(after, 3u);
 }
 
-TEST_F(Downloader, AnHttpsUrlIsSpokenToInTls) {
-    // The simulator speaks plain HTTP and logs a TLS handshake as such.
-    Run(rec.Task(L"https://" + sim.HostPort(L"update") + L"/tls/v.ini", dir + L"v.ini"));
+TEST_F(Downloader, AnHttpsUrlIsFetchedInTlsWithATrustedCertificate) {
+    const std::string body = Pattern(70000);
+    ASSERT_TRUE(sim.SetContent(L"update", L"/tls/up.bin", body));
+    DownloadTask task = rec.Task(sim.SecureUrl(L"update", L"/tls/up.bin"), dir + L"up.bin");
+    task.maxBytes = kUpgraderMaxBytes;
+    Run(task);
+    EXPECT_EQ(rec.Result(), DL_OK);
+    std::string saved;
+    ASSERT_TRUE(Read(dir + L"up.bin", saved));
+    EXPECT_TRUE(saved == body) << saved.size();
+    const std::vector<SimRequest> hits = Requests(L"/tls/up.bin");
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_TRUE(hits[0].secure);
+}
+
+TEST_F(Downloader, ACertificateErrorFailsAndNothingIsSentInClear) {
+    // "localhost" gets a certificate of an authority no one trusts (and not
+    // 127.0.0.1's): the request fails, and is never tried again over http.
+    ASSERT_TRUE(sim.SetContent(L"update", L"/tls/v.ini", "[version]"));
+    const std::wstring url = L"https://localhost:" + std::to_wstring(sim.Port(L"update")) + L"/tls/v.ini";
+    Run(rec.Task(url, dir + L"v.ini"));
     EXPECT_LT(rec.Result(), 0);
     bool handshake = false;
     for (const SimRequest& r : sim.Log()) {
         handshake = handshake || (r.host == L"update" && r.method == L"TLS");
-        EXPECT_NE(r.path, L"/tls/v.ini") << "sent in clear";
+        EXPECT_NE(r.path, L"/tls/v.ini") << "answered despite the certificate, or sent in clear";
     }
     EXPECT_TRUE(handshake);
     EXPECT_FALSE(Exists(dir + L"v.ini"));
+}
+
+TEST_F(Downloader, RedirectsStayOnTheirSchemeOrMoveUpToHttps) {
+    struct Row {
+        const wchar_t* from;
+        bool fromSecure;
+        const wchar_t* to;
+        bool toSecure;
+        bool followed;
+    };
+    const Row rows[] = {
+        {L"/r/a1", false, L"/r/b1", false, true},
+        {L"/r/a2", false, L"/r/b2", true, true},
+        {L"/r/a3", true, L"/r/b3", true, true},
+        {L"/r/a4", true, L"/r/b4", false, false}, // never down to http
+    };
+    for (const Row& row : rows) {
+        const std::wstring to = row.toSecure ? sim.SecureUrl(L"update", row.to) : Url(row.to);
+        ASSERT_TRUE(sim.SetFault(L"update", row.from, L"status", L"code=302&location=" + to));
+        ASSERT_TRUE(sim.SetContent(L"update", row.to, "moved"));
+        DownloadRecorder recorder;
+        const std::wstring from = row.fromSecure ? sim.SecureUrl(L"update", row.from) : Url(row.from);
+        Run(recorder.Task(from, dir + L"r.txt"), recorder);
+        EXPECT_EQ(recorder.Result(), row.followed ? DL_OK : DL_HTTP_ERROR) << Narrow(row.from);
+        EXPECT_EQ(Requests(row.to).size(), row.followed ? 1u : 0u) << Narrow(row.from);
+        EXPECT_EQ(Exists(dir + L"r.txt"), row.followed) << Narrow(row.from);
+        DeleteFileW((dir + L"r.txt").c_str());
+    }
+    // A redirect to itself ends after the allowed number of moves.
+    ASSERT_TRUE(sim.SetFault(L"update", L"/r/loop", L"status", L"code=307&location=/r/loop"));
+    Run(rec.Task(Url(L"/r/loop"), dir + L"loop.txt"));
+    EXPECT_EQ(rec.Result(), DL_HTTP_ERROR);
+    EXPECT_EQ(Requests(L"/r/loop").size(), static_cast<size_t>(kMaxRedirects + 1));
+}
+
+TEST_F(Downloader, ABodyOverItsLimitOrBeyondItsLengthFailsAndLeavesNoFile) {
+    struct Row {
+        const wchar_t* path;
+        const wchar_t* mode; // fault, or empty
+        uint64_t limit;
+        int result;
+    };
+    const Row rows[] = {
+        {L"/lim/at.bin", L"", 5000, DL_OK},
+        {L"/lim/over.bin", L"", 4999, DL_BODY_TOO_LONG},          // refused by its Content-Length
+        {L"/lim/chunked.bin", L"chunked", 100000, DL_HTTP_ERROR}, // no length to check
+        {L"/lim/long.bin", L"long", 100000, DL_BODY_TOO_LONG},    // 2500 announced, 5000 sent
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(sim.SetContent(L"update", row.path, Pattern(5000)));
+        if (row.mode[0]) {
+            ASSERT_TRUE(sim.SetFault(L"update", row.path, row.mode));
+        }
+        const std::wstring file = dir + L"lim.bin";
+        ASSERT_TRUE(Write(file, "from an earlier run"));
+        DownloadRecorder recorder;
+        DownloadTask task = recorder.Task(Url(row.path), file);
+        task.maxBytes = row.limit;
+        Run(task, recorder);
+        EXPECT_EQ(recorder.Result(), row.result) << Narrow(row.path);
+        EXPECT_EQ(Exists(file), row.result == DL_OK) << Narrow(row.path);
+    }
 }
 
 TEST_F(Downloader, ZeroContentLengthGivesAnEmptyFile) {
@@ -168,7 +250,7 @@ TEST_F(Downloader, ZeroContentLengthGivesAnEmptyFile) {
     EXPECT_EQ(saved, "");
 }
 
-TEST_F(Downloader, EmptyTargetSucceedsBelowFourHundredWithoutReadingTheBody) {
+TEST_F(Downloader, EmptyTargetSucceedsOnlyOnTwoHundredsWithoutReadingTheBody) {
     struct Row {
         const wchar_t* path;
         const wchar_t* mode;
@@ -179,8 +261,9 @@ TEST_F(Downloader, EmptyTargetSucceedsBelowFourHundredWithoutReadingTheBody) {
     const Row rows[] = {
         {L"/st/trickle", L"trickle", L"bytes=16&ms=200", DL_OK},
         {L"/st/204", L"status", L"code=204", DL_OK},
-        {L"/st/302", L"status", L"code=302", DL_OK},
-        {L"/st/399", L"status", L"code=399", DL_OK},
+        {L"/st/302", L"status", L"code=302", DL_HTTP_ERROR}, // a move to nowhere
+        {L"/st/304", L"status", L"code=304", DL_HTTP_ERROR},
+        {L"/st/399", L"status", L"code=399", DL_HTTP_ERROR},
         {L"/st/400", L"status", L"code=400", DL_HTTP_ERROR},
         {L"/st/404", L"status", L"code=404", DL_HTTP_ERROR},
         {L"/st/503", L"status", L"code=503", DL_HTTP_ERROR},
@@ -281,16 +364,26 @@ TEST_F(Downloader, NameFromUrlSavesIntoTheFolder) {
     EXPECT_EQ(saved, "[version]\r\ncurrentversion=3.0.0.0\r\n");
 }
 
-TEST_F(Downloader, NameFromUrlKeepsTheQuerySoTheFileCannotBeCreated) {
-    ASSERT_TRUE(sim.SetContent(L"update", L"/q/file.ini", "x=1"));
-    DownloadTask task = rec.Task(Url(L"/q/file.ini?x=1"), dir);
-    task.nameFromUrl = true;
-    Run(task);
-    EXPECT_EQ(rec.Result(), DL_FILE_CREATE_FAILED);
-    EXPECT_EQ(rec.FinalTarget(), dir + L"file.ini?x=1");
-    EXPECT_EQ(CountFiles(dir), 0u);
-    ASSERT_EQ(Requests(L"/q/file.ini").size(), 1u);
-    EXPECT_EQ(Requests(L"/q/file.ini")[0].path, L"/q/file.ini?x=1");
+TEST_F(Downloader, ANameTheUrlCannotGiveFailsBeforeAnythingIsAskedOrWritten) {
+    const std::wstring names[] = {L"file.ini?x=1", L"..\\..\\..\\evil.dll", L"", L"a:b.exe"};
+    const std::wstring inner = dir + L"Upgrade\\";
+    ASSERT_TRUE(CreateDirectoryW(inner.c_str(), nullptr));
+    for (const std::wstring& name : names) {
+        ASSERT_TRUE(sim.SetContent(L"update", L"/q/" + name.substr(0, name.find(L'?')), "x=1"));
+        for (const bool guid : {false, true}) {
+            DownloadRecorder recorder;
+            DownloadTask task = recorder.Task(Url(L"/q/" + name), inner);
+            task.nameFromUrl = !guid;
+            task.guidPrefix = guid;
+            task.retries = 1;
+            Run(task, recorder);
+            EXPECT_EQ(recorder.Result(), DL_FILE_NAME_REFUSED) << Narrow(name);
+            EXPECT_EQ(recorder.CheckSequence(), "") << Narrow(name);
+        }
+    }
+    EXPECT_EQ(Requests(L"/q/").size(), 0u);
+    EXPECT_EQ(CountFiles(inner), 0u);
+    EXPECT_EQ(CountFiles(dir), 0u); // the folder only
 }
 
 bool IsGuidText(const std::wstring& s) {

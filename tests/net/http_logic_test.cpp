@@ -257,10 +257,12 @@ TEST(ResolveTargetPath, NamesTheFileInTheFolderAfterTheUrl) {
         {L"C:\\t\\x.bin", L"http://h/a/b.exe", false, false, L"C:\\t\\x.bin", 0},
         {L"C:\\up", L"http://h/a/app.ini", true, false, L"C:\\up\\app.ini", 0},
         {L"C:\\up\\", L"http://h/a/app.ini", true, false, L"C:\\up\\app.ini", 0},
-        {L"C:\\up\\", L"http://h/file.ini?x=1", true, false, L"C:\\up\\file.ini?x=1", 0},
+        {L"C:\\up\\", L"http://h/file.ini?x=1", true, false, L"", 0}, // a query in the name: refused
+        {L"C:\\up\\", L"http://h/a\\..\\..\\evil.dll", true, false, L"", 0},
         {L"C:\\up\\", L"http://h/a/app.ini", true, true, L"C:\\up\\app.ini", 0}, // name flag wins
-        {L"C:\\tmp", L"http://h/ps.gif?id=2", false, true,
-         L"C:\\tmp\\0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0_ps.gif?id=2", 1},
+        {L"C:\\tmp", L"http://h/ps.gif", false, true, L"C:\\tmp\\0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0_ps.gif",
+         1},
+        {L"C:\\tmp", L"http://h/ps.gif?id=2", false, true, L"", 0}, // refused before a GUID is made
     };
     for (const Row& row : rows) {
         guids = 0;

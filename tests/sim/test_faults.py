@@ -46,6 +46,15 @@ class Faults(SimTestCase):
         self.assertIsNone(err)
         self.assertEqual(rest + data, BODY[:1000])
 
+    def test_long_sends_more_bytes_than_announced_then_closes(self):
+        self.set_fault("update", "/f/data.bin", "long", bytes=1000)
+        s = self.sim.raw("update", GET)
+        _, headers, rest = read_head(s)
+        data, _ = read_to_close(s)
+        s.close()
+        self.assertEqual(int(headers["content-length"]), 1000)
+        self.assertEqual(rest + data, BODY)
+
     def test_short_default_sends_half(self):
         self.set_fault("update", "/f/data.bin", "short")
         s = self.sim.raw("update", GET)

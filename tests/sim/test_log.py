@@ -1,13 +1,17 @@
 """The request log: what arrives is recorded exactly, in JSON and in the TSV form."""
 import json
+import http.client
 import os
+import shutil
 import signal
 import socket
 import ssl
+import subprocess
+import tempfile
 import time
 import unittest
 
-from simtest import HOSTS, Sim, SimTestCase, header
+from simtest import HOSTS, SIM_DIR, Sim, SimTestCase, header
 
 
 def unescape(field):
@@ -96,6 +100,37 @@ class RequestLog(SimTestCase):
         self.assertEqual((first["host"], first["method"], first["path"]), ("update", "TLS", ""))
         self.assertEqual(first["body"][:1], b"\x16")  # a handshake record
         self.assertEqual((after["method"], after["path"]), ("GET", "/after-tls"))
+
+    def test_with_a_certificate_every_port_also_speaks_https(self):
+        certs = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, certs)
+        subprocess.run([os.path.join(SIM_DIR, "make-test-certs"), certs], check=True)
+        sim = Sim("--tls-cert", os.path.join(certs, "server.pem"), "--tls-key", os.path.join(certs, "server.key"),
+                  "--tls-other-cert", os.path.join(certs, "other.pem"), "--tls-other-key",
+                  os.path.join(certs, "other.key"))
+        self.addCleanup(sim.stop)
+        port = sim.ports["update"]
+        trusted = ssl.create_default_context(cafile=os.path.join(certs, "ca.pem"))
+        conn = http.client.HTTPSConnection("127.0.0.1", port, timeout=5, context=trusted)
+        conn.request("GET", "/over-tls")
+        self.assertEqual(conn.getresponse().status, 404)
+        conn.close()
+        web = http.client.HTTPSConnection("127.0.0.1", sim.ports["web"], timeout=5, context=trusted)
+        web.request("GET", "/tavro/wd/index.html")  # its links stay on https
+        self.assertIn(b'href="https://127.0.0.1:%d/qq?' % sim.ports["login"], web.getresponse().read())
+        web.close()
+        with socket.create_connection(("127.0.0.1", port), timeout=5) as raw:
+            with self.assertRaises(ssl.SSLCertVerificationError):  # localhost: the untrusted certificate
+                trusted.wrap_socket(raw, server_hostname="localhost")
+        sim.get("update", "/in-clear")
+        entries = sim.log()
+        entries = [e for e in entries if e["host"] == "update"]
+        self.assertEqual([(e["method"], e["path"], e["scheme"]) for e in entries],
+                         [("TLS", "", "https"), ("GET", "/over-tls", "https"), ("TLS", "", "https"),
+                          ("GET", "/in-clear", "http")])
+        _, _, tsv = sim.get("web", "/_sim/log?format=tsv&host=update")
+        self.assertEqual([line.split("\t")[-1] == "https" for line in tsv.decode().splitlines()],
+                         [True, True, True, False])
 
     def test_control_requests_are_not_logged(self):
         self.sim.get("web", "/a")

@@ -2,6 +2,7 @@
 
 #include "app/base/Handles.h"
 
+#include <wincrypt.h>
 #include <wininet.h>
 
 #include <cwctype>
@@ -88,6 +89,11 @@ std::wstring SimClient::HostPort(const std::wstring& host) const {
 std::wstring SimClient::Url(const std::wstring& host, const std::wstring& path) const {
     const std::wstring hp = HostPort(host);
     return hp.empty() ? std::wstring() : L"http://" + hp + path;
+}
+
+std::wstring SimClient::SecureUrl(const std::wstring& host, const std::wstring& path) const {
+    const std::wstring hp = HostPort(host);
+    return hp.empty() ? std::wstring() : L"https://" + hp + path;
 }
 
 int SimClient::Port(const std::wstring& host) const {
@@ -258,4 +264,40 @@ bool SimClient::Send(int port, const std::wstring& method, const std::wstring& p
         out.body.append(buffer, read);
     }
     return true;
+}
+
+bool TrustRootCertificate(const std::string& der) {
+    HCERTSTORE store =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    const BOOL added = store && CertAddEncodedCertificateToStore(
+                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (store)
+        CertCloseStore(store, 0);
+    return added != FALSE;
+}
+
+bool TrustSimAuthority() {
+    wchar_t value[1024] = {};
+    const DWORD n = GetEnvironmentVariableW(L"GANTRY_SIM_CA", value, 1024);
+    if (n == 0 || n >= 1024)
+        return false;
+    std::wstring path(value, n);
+    // with-sim gives a path of the host: under Wine its root is drive Z:.
+    if (!path.empty() && path[0] == L'/') {
+        for (wchar_t& c : path)
+            c = c == L'/' ? L'\\' : c;
+        path = L"Z:" + path;
+    }
+    ScopedHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return false;
+    std::string der(16384, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), &der[0], static_cast<DWORD>(der.size()), &got, nullptr) || got == 0 ||
+        got == der.size())
+        return false;
+    der.resize(got);
+    return TrustRootCertificate(der);
 }

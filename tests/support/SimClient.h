@@ -48,6 +48,8 @@ public:
     std::wstring HostPort(const std::wstring& host) const;
     // L"http://127.0.0.1:port" + path; empty for an unknown host name.
     std::wstring Url(const std::wstring& host, const std::wstring& path) const;
+    // L"https://127.0.0.1:port" + path: the same port, spoken to in TLS (with-sim --tls).
+    std::wstring SecureUrl(const std::wstring& host, const std::wstring& path) const;
     int Port(const std::wstring& host) const;
 
     // Clears the log, every fault and every content override.
@@ -57,7 +59,7 @@ public:
     bool SetContent(const std::wstring& host, const std::wstring& path, const std::string& bytes,
                     const std::wstring& type = std::wstring());
     bool RemoveContent(const std::wstring& host, const std::wstring& path);
-    // mode: status, short, chunked, trickle, reset, hang, delay. params is a query
+    // mode: status, short, long, chunked, trickle, reset, hang, delay. params is a query
     // fragment such as L"code=503" or L"bytes=16&ms=100&count=2" (values unencoded
     // ASCII). mode none, or ClearFault, removes the fault.
     bool SetFault(const std::wstring& host, const std::wstring& path, const std::wstring& mode,
@@ -91,3 +93,10 @@ private:
     bool valid_ = false;
     mutable std::wstring lastError_;
 };
+
+// Adds a DER certificate to the machine's root store, where a real authority is on
+// Windows, so that chains up to it are trusted in this Wine prefix.
+bool TrustRootCertificate(const std::string& der);
+// Trusts the authority of a simulator started with --tls (GANTRY_SIM_CA); false
+// when there is none or it cannot be added.
+bool TrustSimAuthority();

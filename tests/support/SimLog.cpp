@@ -98,7 +98,12 @@ bool ParseLine(const std::string& line, SimRequest& r) {
     long long seq = 0, port = 0, bodyLength = 0, count = 0;
     if (f.size() < 9 || !ParseInt(f[0], seq) || !ParseDouble(f[1], r.time) || !ParseInt(f[3], port) ||
         !ParseInt(f[6], bodyLength) || !ParseInt(f[8], count) || count < 0 ||
-        f.size() != 9 + 2 * static_cast<size_t>(count))
+        f.size() < 9 + 2 * static_cast<size_t>(count))
+        return false;
+    // A request that came over TLS carries one more field.
+    const size_t fixed = 9 + 2 * static_cast<size_t>(count);
+    r.secure = f.size() == fixed + 1 && f[fixed] == "https";
+    if (f.size() != fixed + (r.secure ? 1 : 0))
         return false;
     std::string host, method;
     if (!Unescape(f[2], host) || !Unescape(f[4], method) || !Unescape(f[5], r.rawPath) ||

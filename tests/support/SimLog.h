@@ -19,7 +19,8 @@ struct SimRequest {
     std::string rawPath;
     // Every header in the order received, converted like the path.
     std::vector<std::pair<std::wstring, std::wstring>> headers;
-    std::string body; // the exact bytes of the request body
+    std::string body;    // the exact bytes of the request body
+    bool secure = false; // it came over TLS (an https request, or the handshake logged as "TLS")
 
     // The first header of that name (ASCII case ignored); empty when there is none.
     std::wstring Header(const std::wstring& name) const;
@@ -27,7 +28,7 @@ struct SimRequest {
 };
 
 // Parses the TSV log text. Each line holds the tab-separated fields
-//   seq time host port method path body_length body_hex n name1 value1 ... name_n value_n
+//   seq time host port method path body_length body_hex n name1 value1 ... name_n value_n [https]
 // where text fields carry "%XX" for every byte outside 0x21..0x7E and for "%". Returns
 // false on the first malformed line; out then holds the lines before it.
 bool ParseSimLogTsv(const std::string& text, std::vector<SimRequest>& out);

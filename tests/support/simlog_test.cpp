@@ -105,18 +105,30 @@ TEST(SimLogParse, EmptyTextIsAnEmptyLogAndCrlfIsTolerated) {
     EXPECT_TRUE(log[0].headers.empty());
 }
 
+TEST(SimLogParse, ARequestOverTlsCarriesOneMoreField) {
+    std::vector<SimRequest> log;
+    ASSERT_TRUE(ParseSimLogTsv("0\t1.5\tgame\t1\tGET\t/\t0\t\t1\tHost\th\thttps\n"
+                               "1\t1.5\tgame\t1\tGET\t/\t0\t\t1\tHost\th\n",
+                               log));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_TRUE(log[0].secure);
+    EXPECT_EQ(log[0].Header(L"Host"), L"h");
+    EXPECT_FALSE(log[1].secure);
+}
+
 TEST(SimLogParse, MalformedLinesStopTheParse) {
     const char* const bad[] = {
-        "0\t1.0\tweb\t1\tGET\t/\t0\t\t1\tHost",  // header count and fields disagree
-        "0\t1.0\tweb\t1\tGET\t/\t0\t\t0\textra", // one field too many
-        "0\t1.0\tweb\t1\tGET\t/\t2\t00\t0",      // body length and body disagree
-        "0\t1.0\tweb\t1\tGET\t/\t1\t0g\t0",      // not hex
-        "0\t1.0\tweb\t1\tGET\t/\t1\t0\t0",       // odd number of hex digits
-        "x\t1.0\tweb\t1\tGET\t/\t0\t\t0",        // seq not a number
-        "0\tsoon\tweb\t1\tGET\t/\t0\t\t0",       // time not a number
-        "0\t1.0\tweb\t1\tGET\t/%zz\t0\t\t0",     // broken escape
-        "0\t1.0\tweb\t1\tGET\t/\t0\t\t-1",       // negative count
-        "0\t1.0\tweb",                           // cut line
+        "0\t1.0\tweb\t1\tGET\t/\t0\t\t1\tHost",     // header count and fields disagree
+        "0\t1.0\tweb\t1\tGET\t/\t0\t\t0\textra",    // one field too many
+        "0\t1.0\tweb\t1\tGET\t/\t0\t\t0\thttps\tx", // two past the headers
+        "0\t1.0\tweb\t1\tGET\t/\t2\t00\t0",         // body length and body disagree
+        "0\t1.0\tweb\t1\tGET\t/\t1\t0g\t0",         // not hex
+        "0\t1.0\tweb\t1\tGET\t/\t1\t0\t0",          // odd number of hex digits
+        "x\t1.0\tweb\t1\tGET\t/\t0\t\t0",           // seq not a number
+        "0\tsoon\tweb\t1\tGET\t/\t0\t\t0",          // time not a number
+        "0\t1.0\tweb\t1\tGET\t/%zz\t0\t\t0",        // broken escape
+        "0\t1.0\tweb\t1\tGET\t/\t0\t\t-1",          // negative count
+        "0\t1.0\tweb",                              // cut line
     };
     for (const char* line : bad) {
         std::vector<SimRequest> log;

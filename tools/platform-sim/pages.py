@@ -59,8 +59,13 @@ def _e(text):
     return html.escape(text, quote=True)
 
 
+class SecurePorts(dict):
+    """The port object of a page asked for over https: its links are https too."""
+    scheme = "https"
+
+
 def _url(ports, host, path):
-    return "http://127.0.0.1:%d%s" % (ports[host], path)
+    return "%s://127.0.0.1:%d%s" % (getattr(ports, "scheme", "http"), ports[host], path)
 
 
 def _hidden(name, value):

@@ -30,7 +30,8 @@ Control API (on every port; control requests are not logged):
   POST /_sim/fault?host=H&path=P&mode=M[&count=N][&...]
         modes: status (code=N, default 500; location=URL adds a Location header),
         short (Content-Length of the full body, only bytes=N sent, default half, then
-        close), chunked (no Content-Length, chunks of bytes=N, default 512; cut=1 stops
+        close), long (Content-Length of only bytes=N, default half, the whole body
+        sent, then close), chunked (no Content-Length, chunks of bytes=N, default 512; cut=1 stops
         before the last chunk and closes), trickle (bytes=N every ms=T, defaults 16
         and 100, with Content-Length), reset (headers and bytes=N of the body, default
         half, then after ms=T, default 100, a TCP reset), hang (reads the request and
@@ -39,8 +40,15 @@ Control API (on every port; control requests are not logged):
         count=N: the fault applies to the next N matching requests only.
 
 A client that speaks TLS to a port (an https URL) is logged too, with method
-"TLS", an empty path, no headers and its first handshake bytes as the body; the
-connection is then closed, since the simulator speaks plain HTTP only.
+"TLS", an empty path, no headers and its first handshake bytes as the body.
+Without --tls-cert the connection is then closed: the simulator speaks plain HTTP
+only. With --tls-cert and --tls-key every port also speaks https: a connection
+that opens with a TLS handshake is answered in TLS with that certificate, and its
+requests are served like any other (a page's links then use https as well),
+logged with "scheme": "https" (TSV: one more field, "https", after the headers;
+plain requests have no such field). A client
+that names the server "localhost" (SNI) gets the certificate of --tls-other-cert
+and --tls-other-key instead, when given (for tests of an untrusted certificate).
 
 Path rule for content and faults: a registered path without "?" matches every
 request whose path (the target before "?") is exactly that path, whatever the
@@ -55,6 +63,7 @@ import json
 import os
 import signal
 import socket
+import ssl
 import struct
 import sys
 import threading
@@ -66,7 +75,7 @@ import pages
 
 HOSTS = ("web", "login", "game", "update", "beacon", "union")
 DEV_PORTS = {"web": 18301, "login": 18302, "game": 18303, "update": 18304, "beacon": 18305, "union": 18306}
-FAULT_MODES = ("status", "short", "chunked", "trickle", "reset", "hang", "delay", "none")
+FAULT_MODES = ("status", "short", "long", "chunked", "trickle", "reset", "hang", "delay", "none")
 
 
 def escape_field(text):
@@ -87,6 +96,8 @@ def tsv_line(entry):
     for name, value in entry["headers"]:
         fields.append(escape_field(name))
         fields.append(escape_field(value))
+    if entry.get("scheme") == "https":
+        fields.append("https")
     return "\t".join(fields)
 
 
@@ -276,6 +287,7 @@ class Handler(BaseHTTPRequestHandler):
             "time": time.time(), "host": self.host_name, "port": self.server.server_address[1],
             "method": self.command, "path": self.path, "headers": [[k, v] for k, v in self.headers.items()],
             "body_length": len(body), "body_bytes": body,
+            "scheme": "https" if isinstance(self.connection, ssl.SSLSocket) else "http",
         })
         status, ctype, payload = self._resolve()
         fault = self.state.take_fault(self.host_name, self.path)
@@ -292,7 +304,10 @@ class Handler(BaseHTTPRequestHandler):
         if override is not None:
             body, ctype = override
             return 200, ctype or guess_type(self.path), body
-        page = pages.render(self.host_name, self.path, self.state.ports, self.state.current_version)
+        ports = self.state.ports
+        if isinstance(self.connection, ssl.SSLSocket):
+            ports = pages.SecurePorts(ports)  # a page in TLS links on in TLS
+        page = pages.render(self.host_name, self.path, ports, self.state.current_version)
         if page is not None:
             return page
         return pages.not_found(self.path)
@@ -330,6 +345,11 @@ class Handler(BaseHTTPRequestHandler):
             self._head(status, ctype, announced, close=True)
             if not head_only:
                 self.wfile.write(payload[:sent])
+        elif mode == "long":
+            announced = min(fault.int_param("bytes", len(payload) // 2), len(payload))
+            self._head(status, ctype, announced, close=True)
+            if not head_only:
+                self.wfile.write(payload)
         elif mode == "chunked":
             size = max(1, fault.int_param("bytes", 512))
             cut = fault.params.get("cut", "0") not in ("", "0")
@@ -466,12 +486,52 @@ class Handler(BaseHTTPRequestHandler):
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    tls = None  # ssl.SSLContext of a port that also speaks https
+    host_name = ""
+    state = None
+
+    def finish_request(self, request, client_address):
+        # Runs on the connection's own thread: a TLS client is logged by its
+        # handshake, then, with a certificate, answered in TLS on the same port.
+        if self.tls is not None:
+            try:
+                request.settimeout(10)
+                first = request.recv(4096, socket.MSG_PEEK)
+                if first[:1] == b"\x16":
+                    self.state.add({
+                        "time": time.time(), "host": self.host_name, "port": self.server_address[1],
+                        "method": "TLS", "path": "", "headers": [], "body_length": len(first),
+                        "body_bytes": first, "scheme": "https",
+                    })
+                    request = self.tls.wrap_socket(request, server_side=True)
+                request.settimeout(None)
+            except (OSError, ssl.SSLError):
+                # A client that refused the certificate ends here, before any request.
+                return
+        super().finish_request(request, client_address)
 
 
-def make_server(host_name, port, state, verbose):
+def make_tls_context(cert, key, other_cert=None, other_key=None):
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    if other_cert:
+        other = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        other.load_cert_chain(other_cert, other_key)
+
+        def pick(sock, server_name, _context):
+            if server_name == "localhost":
+                sock.context = other
+
+        context.sni_callback = pick
+    return context
+
+
+def make_server(host_name, port, state, verbose, tls=None):
     handler = type("Handler_" + host_name, (Handler,),
                    {"host_name": host_name, "state": state, "verbose": verbose})
-    return Server(("127.0.0.1", port), handler)
+    server = Server(("127.0.0.1", port), handler)
+    server.tls, server.host_name, server.state = tls, host_name, state
+    return server
 
 
 def parse_ports(text):
@@ -505,7 +565,16 @@ def main(argv=None):
     ap.add_argument("--current-version", default="3.0.0.0", help="currentversion of the served version file")
     ap.add_argument("--watch-pid", type=int, help="stop when this process has gone")
     ap.add_argument("--verbose", action="store_true", help="log every request to stderr")
+    ap.add_argument("--tls-cert", help="PEM certificate: every port also speaks https")
+    ap.add_argument("--tls-key", help="PEM key of --tls-cert")
+    ap.add_argument("--tls-other-cert", help="PEM certificate served to clients that name localhost")
+    ap.add_argument("--tls-other-key", help="PEM key of --tls-other-cert")
     args = ap.parse_args(argv)
+    if bool(args.tls_cert) != bool(args.tls_key) or bool(args.tls_other_cert) != bool(args.tls_other_key):
+        ap.error("a TLS certificate needs its key")
+    tls = None
+    if args.tls_cert:
+        tls = make_tls_context(args.tls_cert, args.tls_key, args.tls_other_cert, args.tls_other_key)
 
     try:
         wanted = parse_ports(args.ports)
@@ -515,7 +584,7 @@ def main(argv=None):
     servers = []
     try:
         for host in HOSTS:
-            servers.append(make_server(host, wanted[host], state, args.verbose))
+            servers.append(make_server(host, wanted[host], state, args.verbose, tls))
     except OSError as e:
         for s in servers:
             s.server_close()

@@ -15,3 +15,12 @@ std::wstring GantrySimHost(const wchar_t* variable);
 #define GANTRY_UPDATE_HOST GantrySimHost(L"GANTRY_SIM_UPDATE")
 #define GANTRY_BEACON_HOST GantrySimHost(L"GANTRY_SIM_BEACON")
 #define GANTRY_UNION_STATS_HOST GantrySimHost(L"GANTRY_SIM_UNION")
+
+// The simulator's ports speak http (and, started with --tls, https too): these
+// builds reach them over http.
+#define GANTRY_PLATFORM_WEB_SCHEME L"http"
+#define GANTRY_PLATFORM_LOGIN_SCHEME L"http"
+#define GANTRY_PLATFORM_GAME_SCHEME L"http"
+#define GANTRY_UPDATE_SCHEME L"http"
+#define GANTRY_BEACON_SCHEME L"http"
+#define GANTRY_UNION_STATS_SCHEME L"http"

@@ -160,6 +160,10 @@ void CFormLogin::ShowNetworkError() {
     WriteIniString(L"Error", L"ErrorUrl", failed.empty() ? g_module.GetLoginUrl() : failed);
     ShowLoginState(true, placement.keepPosition);
     g_module.m_formBack.ShowAsAppWindow(placement.keepPosition);
+    // A login page that cannot load (moved, its host down) must not keep an update
+    // that would repair the launcher from arriving: the check starts here too.
+    // Once per process; after a game no result is placed, so none starts then.
+    g_module.StartVersionCheck();
 }
 
 void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam) {

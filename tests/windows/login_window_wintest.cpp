@@ -153,6 +153,8 @@ TEST_F(LoginWindowTest, AFailedLoginPageShowsTheRetryLabelCentred) {
     EXPECT_TRUE(GetWindowLongPtrW(LoginWindow(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_TRUE(GetWindowLongPtrW(g_module.m_formBack.GetHwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
     EXPECT_EQ(ReadIniString(L"Error", L"ErrorUrl", L""), g_module.GetLoginUrl());
+    // The error state starts the version check (no page ever completes here).
+    EXPECT_TRUE(WaitForRequest(L"update", L"/Orvo/tavro/official/app.ini"));
 }
 
 TEST_F(LoginWindowTest, EveryClickOnTheErrorRetriesAndTheWindowKeepsItsPlace) {
@@ -169,6 +171,10 @@ TEST_F(LoginWindowTest, EveryClickOnTheErrorRetriesAndTheWindowKeepsItsPlace) {
         EXPECT_EQ(TopLeft(LoginWindow()).x, 40);
         EXPECT_EQ(TopLeft(LoginWindow()).y, 30);
     }
+    size_t versionFiles = 0; // every error placed the window: still one check per process
+    for (const auto& r : sim.Log())
+        versionFiles += r.host == L"update" && r.path == L"/Orvo/tavro/official/app.ini";
+    EXPECT_EQ(versionFiles, 1u);
 }
 
 // The label's text leaves see-through pixels between its strokes, where the

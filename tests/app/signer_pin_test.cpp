@@ -27,9 +27,10 @@ TEST(IsPinnedSigner, OnlyAnExactNameFromTheListPasses) {
     };
     for (const Row& row : rows)
         EXPECT_EQ(IsPinnedSigner(row.signer, row.pinned), row.passes) << row.name;
-    // Cut at its NUL the name would read as the pinned one.
+    // A name that holds a NUL is refused outright, even against itself: read as
+    // a C string anywhere it would pass as the name before the NUL.
     EXPECT_FALSE(IsPinnedSigner(L"Orvo Games\0.evil.example"s, L"Orvo Games"));
-    EXPECT_FALSE(IsPinnedSigner(L"Orvo Games\0"s, L"Orvo Games"));
+    EXPECT_FALSE(IsPinnedSigner(L"Orvo Games\0x"s, L"Orvo Games\0x"s));
 }
 
 const wchar_t kKeyA[] = L"8f434346648f6b96df89dda901c5176b10a6d83961dd3c1ac88b59b2dc327aa4";

@@ -45,6 +45,36 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     return out;
 }
 
+namespace {
+bool g_standardUserChildren = false;
+
+// The limited token linked to this process's elevated one (what an administrator's
+// programs get on Windows unless started elevated); null when this process is not
+// elevated with a linked token.
+HANDLE LimitedToken() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        return nullptr;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    const bool full = GetTokenInformation(own, TokenElevationType, &type, sizeof type, &size) &&
+                      type == TokenElevationTypeFull;
+    if (!full || !GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        linked.LinkedToken = nullptr;
+    CloseHandle(own);
+    return linked.LinkedToken;
+}
+} // namespace
+
+void StartChildrenAsStandardUser(bool standardUser) {
+    g_standardUserChildren = standardUser;
+}
+
+bool StartsChildrenAsStandardUser() {
+    return g_standardUserChildren;
+}
+
 ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD limitMs, WindowProbe onWindows,
                      void* context) {
     ChildResult result;
@@ -52,7 +82,14 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD li
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    HANDLE limited = g_standardUserChildren ? LimitedToken() : nullptr;
+    const BOOL created = limited ? CreateProcessAsUserW(limited, exe.c_str(), &commandLine[0], nullptr,
+                                                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
+                                 : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                                  nullptr, nullptr, &si, &pi);
+    if (limited)
+        CloseHandle(limited);
+    if (!created)
         return result;
     result.started = true;
     const DWORD start = GetTickCount();

@@ -4,9 +4,13 @@
 // watches the child's windows from here, finds the upgrade box by its caption,
 // reads and closes it, and checks what the child fetched, started and wrote. The
 // upgraders served are the stand-in signed at test time (sign_upgraders.sh) with
-// the pinned publisher name, another name, not at all, or altered after signing;
-// the test authority goes into the prefix's root store, as Windows requires a
-// trusted root (Wine does not).
+// the pinned publisher name, another name, not at all, altered after signing, as
+// an older version, or by certificates that lack code signing or a CN; the test
+// authority goes into the prefix's root store, as Windows requires a trusted root
+// (Wine does not). The probe runs with the limited token (as an administrator's
+// programs run on Windows): only then does it take the URLs from the settings.
+#include "GantrySigner.h"
+#include "app/UpgraderSignature.h"
 #include "child_process.h"
 #include "tests/net/TestFiles.h"
 #include "tests/support/SimClient.h"
@@ -51,6 +55,8 @@ BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
 // What the test saw of the child while it ran.
 struct Watch {
     bool closeBox = true;
+    bool poke = false; // posts 1232 and 1233 to the forms on every look, as any program could
+    int pokes = 0;
     int boxes = 0;        // upgrade boxes seen (each one is closed)
     std::wstring boxText; // texts of the box's controls
     bool formsVisibleWithBox = false;
@@ -67,6 +73,13 @@ struct Watch {
                 box = h;
             else if (ClassOf(h) == L"OrvoGantry")
                 ++forms;
+        }
+        for (HWND h : visible) {
+            if (w->poke && ClassOf(h) == L"OrvoGantry") {
+                PostMessageW(h, WM_USER + 208, 0, 0);
+                PostMessageW(h, WM_USER + 209, 0, 0);
+                ++w->pokes;
+            }
         }
         if (box && box != w->lastBox) {
             ++w->boxes;
@@ -115,10 +128,12 @@ protected:
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
         ASSERT_TRUE(sim.Reset());
         RemoveTree(AppDataRootPath());
+        StartChildrenAsStandardUser(true);
         WriteSetting(L"Common", L"VersionCheck", sim.Url(L"update", kVersionPath));
         WriteSetting(L"Common", L"VersionDownLoad", sim.Url(L"update", kUpgraderPath));
     }
     void TearDown() override {
+        StartChildrenAsStandardUser(false);
         sim.Reset();
         RemoveTree(AppDataRootPath());
     }
@@ -170,6 +185,7 @@ TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLa
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"delay", L"ms=1000"));
 
     Watch watch;
+    watch.poke = true; // more requests for the box change nothing: one decision, one box
     ChildResult child;
     auto v = Probe(L"check", 30, watch, child);
     ASSERT_TRUE(child.started);
@@ -269,6 +285,7 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
     // No answer for a second and a half, then the connection closes: a failure.
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
     Watch watch;
+    watch.poke = true; // the one box, however often it is asked for
     ChildResult child;
     auto v = Probe(L"check", 8, watch, child);
     ASSERT_TRUE(child.exited);
@@ -284,8 +301,25 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
               INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherIsNeverStarted) {
-    const wchar_t* variants[] = {L"unsigned", L"tampered", L"other"};
+TEST_F(VersionCheck, AnUpgradeAskedForByAnyoneButTheVersionCheckIsIgnored) {
+    ServeVersionFile("3.0.0.0", ""); // nothing newer
+    ServeUpgrader();
+    Watch watch;
+    watch.poke = true;
+    ChildResult child;
+    auto v = Probe(L"check", 4, watch, child);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(v["end"], L"timeout");
+    EXPECT_GT(watch.pokes, 0);
+    EXPECT_EQ(watch.boxes, 0);
+    EXPECT_EQ(RequestsFor(kVersionPath), 1u);
+    EXPECT_EQ(RequestsFor(kUpgraderPath), 0u);
+}
+
+// Announced is 3.0.2.0: the stand-in says 3.0.1.0 ("pinned") or 3.0.0.9 ("old"),
+// correctly signed, and is still some other program than the one announced.
+TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVersionIsNeverStarted) {
+    const wchar_t* variants[] = {L"unsigned", L"tampered", L"other", L"noeku", L"nocn", L"pinned", L"old"};
     for (const wchar_t* variant : variants) {
         SCOPED_TRACE(Narrow(variant));
         ASSERT_TRUE(sim.Reset());
@@ -310,6 +344,34 @@ TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherIsNeverStarted) {
         EXPECT_EQ(GetFileAttributesW(upgrader.c_str()), INVALID_FILE_ATTRIBUTES) << "the file was kept";
         EXPECT_EQ(GetFileAttributesW((upgrader + L".txt").c_str()), INVALID_FILE_ATTRIBUTES) << "it ran";
         EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
+    }
+}
+
+TEST_F(VersionCheck, WithKeysPinnedOnlyACertificateWithOneOfThemPasses) {
+    std::string pinnedKey, otherKey;
+    ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\pinned.key", pinnedKey));
+    ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\other.key", otherKey));
+    const std::wstring pinned(pinnedKey.begin(), pinnedKey.end()), other(otherKey.begin(), otherKey.end());
+    struct Row {
+        const char* name;
+        const wchar_t* file;
+        std::wstring keys;
+        bool trusted;
+    };
+    const Row rows[] = {
+        {"no key pinned", L"pinned", L"", true},
+        {"its key pinned", L"pinned", pinned, true},
+        {"its key among two", L"pinned", other + L";" + pinned, true},
+        {"only another key pinned", L"pinned", other, false},
+        {"the other publisher's key, not its name", L"other", other, false},
+    };
+    for (const Row& row : rows) {
+        const std::wstring path = OwnFolder() + L"signed\\" + row.file + L".exe";
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << row.name;
+        EXPECT_EQ(IsTrustedUpgrader(file, path, GANTRY_UPGRADER_SIGNER, row.keys), row.trusted) << row.name;
+        CloseHandle(file);
     }
 }
 

@@ -66,4 +66,8 @@ std::wstring ReadSetting(const wchar_t* section, const wchar_t* key);
 // Writes a value, creating the folders first as the launcher would.
 void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
 
+// Adds the authority of sign_upgraders.sh (signed\ca.der beside the test program)
+// to the machine's root store, where a publisher's real authority is on Windows.
+bool TrustTestAuthority();
+
 } // namespace testing_support

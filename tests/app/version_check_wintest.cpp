@@ -17,7 +17,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <map>
 #include <string>
@@ -100,22 +99,6 @@ struct Watch {
         return false;
     }
 };
-
-// Adds the test authority to the machine's root store, where a publisher's real
-// authority is on Windows.
-bool TrustTestAuthority() {
-    std::string der;
-    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
-        return false;
-    HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    const BOOL added = store && CertAddEncodedCertificateToStore(
-                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (store)
-        CertCloseStore(store, 0);
-    return added != FALSE;
-}
 
 class VersionCheck : public ::testing::Test {
 protected:
@@ -316,18 +299,26 @@ TEST_F(VersionCheck, AnUpgradeAskedForByAnyoneButTheVersionCheckIsIgnored) {
     EXPECT_EQ(RequestsFor(kUpgraderPath), 0u);
 }
 
-// Announced is 3.0.2.0: the stand-in says 3.0.1.0 ("pinned") or 3.0.0.9 ("old"),
-// correctly signed, and is still some other program than the one announced.
+// The stand-in says 3.0.1.0 ("pinned" and its altered or otherwise signed copies)
+// or 3.0.0.9 ("old"): each row fails one check only, the signature or the version.
 TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVersionIsNeverStarted) {
-    const wchar_t* variants[] = {L"unsigned", L"tampered", L"other", L"noeku", L"nocn", L"pinned", L"old"};
-    for (const wchar_t* variant : variants) {
-        SCOPED_TRACE(Narrow(variant));
+    struct Row {
+        const wchar_t* variant;
+        const char* announced;
+    };
+    const Row rows[] = {
+        {L"unsigned", "3.0.1.0"}, {L"tampered", "3.0.1.0"},
+        {L"other", "3.0.1.0"},    {L"old", "3.0.1.0"}, // the pinned publisher's older upgrader
+        {L"pinned", "3.0.2.0"},                        // the pinned publisher's, not the announced one
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.variant));
         ASSERT_TRUE(sim.Reset());
-        ServeVersionFile("3.0.2.0", "");
-        ServeUpgrader(variant);
+        ServeVersionFile(row.announced, "");
+        ServeUpgrader(row.variant);
         RemoveTree(UpgradeFolder().substr(0, UpgradeFolder().size() - 1));
         CreateDirectoryW(UpgradeFolder().c_str(), nullptr);
-        WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.1.0",
+        WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.0.5",
                                    (UpgradeFolder() + L"LastUpgrade.ini").c_str());
         Watch watch;
         ChildResult child;
@@ -343,11 +334,11 @@ TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVer
         const std::wstring upgrader = UpgradeFolder() + L"OrvoGantryUpgrade.exe";
         EXPECT_EQ(GetFileAttributesW(upgrader.c_str()), INVALID_FILE_ATTRIBUTES) << "the file was kept";
         EXPECT_EQ(GetFileAttributesW((upgrader + L".txt").c_str()), INVALID_FILE_ATTRIBUTES) << "it ran";
-        EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
+        EXPECT_EQ(LastUpgrade(), L"3.0.0.5");
     }
 }
 
-TEST_F(VersionCheck, WithKeysPinnedOnlyACertificateWithOneOfThemPasses) {
+TEST_F(VersionCheck, OnlyACodeSigningCertificateWithThePinnedCnAndAPinnedKeyPasses) {
     std::string pinnedKey, otherKey;
     ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\pinned.key", pinnedKey));
     ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\other.key", otherKey));
@@ -364,6 +355,8 @@ TEST_F(VersionCheck, WithKeysPinnedOnlyACertificateWithOneOfThemPasses) {
         {"its key among two", L"pinned", other + L";" + pinned, true},
         {"only another key pinned", L"pinned", other, false},
         {"the other publisher's key, not its name", L"other", other, false},
+        {"the pinned name, no code-signing usage", L"noeku", L"", false},
+        {"the pinned name as O, no CN", L"nocn", L"", false},
     };
     for (const Row& row : rows) {
         const std::wstring path = OwnFolder() + L"signed\\" + row.file + L".exe";

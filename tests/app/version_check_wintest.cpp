@@ -162,7 +162,7 @@ protected:
 };
 
 TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLauncherEnds) {
-    ServeVersionFile("3.0.1.0", "1000-2000,3000");
+    ServeVersionFile("3.0.01", "1000-2000,3000"); // shown and stored as parsed
     ServeUpgrader();
     // The upgrader arrives a second late, so the hidden windows can be seen.
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"delay", L"ms=1000"));
@@ -267,6 +267,21 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
     ServeVersionFile("3.0.2.0", "");
     // No answer for a second and a half, then the connection closes: a failure.
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
+    {
+        // Not while a game window is open: the game keeps the screen.
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"check game", 8, watch, child);
+        ASSERT_TRUE(child.exited);
+        EXPECT_EQ(watch.boxes, 1);
+        EXPECT_TRUE(watch.hiddenAfterBox);
+        EXPECT_FALSE(watch.visibleAgain);
+        EXPECT_EQ(v["loginVisible"], L"0");
+        EXPECT_EQ(v["backVisible"], L"0");
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
+        ServeVersionFile("3.0.2.0", "");
+    }
     Watch watch;
     watch.poke = true; // the one box, however often it is asked for
     ChildResult child;

@@ -27,6 +27,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -76,10 +77,12 @@ int wmain(int argc, wchar_t** argv) {
     ShowWindow(back, SW_SHOWNA);
     ShowWindow(login, SW_SHOWNA);
 
-    CFormGame* game = nullptr;
+    std::unique_ptr<CFormGame> game;
     if (mode == L"check") {
-        if (argc >= 5 && std::wstring(argv[4]) == L"game")
-            g_module.m_pFormGame = game = new CFormGame();
+        if (argc >= 5 && std::wstring(argv[4]) == L"game") {
+            game = std::make_unique<CFormGame>();
+            g_module.m_pFormGame = game.get();
+        }
         g_module.StartVersionCheck();
         g_module.StartVersionCheck(); // a second login-page navigation
     } else if (mode == L"temp" && argc >= 6) {
@@ -99,7 +102,7 @@ int wmain(int argc, wchar_t** argv) {
     if (msg.message == WM_QUIT)
         exitCode = static_cast<int>(msg.wParam);
     g_module.m_pFormGame = nullptr;
-    delete game;
+    game.reset();
 
     FILE* out = _wfopen(results.c_str(), L"wb");
     if (out) {

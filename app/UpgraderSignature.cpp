@@ -14,13 +14,13 @@ namespace {
 // The subject's common name only, whole: an embedded NUL stays in the string,
 // so the pin refuses it instead of reading the name cut short.
 std::wstring CommonName(PCCERT_CONTEXT cert) {
-    const DWORD size = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME),
-                                          nullptr, 0);
+    const DWORD size =
+        CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), nullptr, 0);
     if (size <= 1)
         return std::wstring();
     std::vector<wchar_t> name(size);
-    const DWORD written = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME),
-                                             name.data(), size);
+    const DWORD written = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, 0,
+                                             const_cast<char*>(szOID_COMMON_NAME), name.data(), size);
     if (written != size)
         return std::wstring();
     return std::wstring(name.data(), size - 1);

@@ -18,7 +18,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 
 class CFormGame;

@@ -62,9 +62,12 @@ CGlobalModule::CGlobalModule() {
     // The forms, the window pointers, the install record and the strings are
     // built by their member initialisers, in that order, before this runs.
     SetLoginWindow(&m_formLogin);
+    m_bElevatedRun = IsProcessElevated();
     LoadConfig();
-    // Without a downloader every download and report is simply skipped.
-    m_pDownloader = new (std::nothrow) CHttpDownloader();
+    // Without a downloader (or its callbacks' gate) every download and report is simply skipped.
+    m_gate.reset(new (std::nothrow) CCallbackGate<CGlobalModule>(this));
+    if (m_gate)
+        m_pDownloader = new (std::nothrow) CHttpDownloader();
     if (m_pDownloader) {
         m_refererFeed.reset(new (std::nothrow) CRefererFeed(*this));
         m_pDownloader->SetRefererSource(m_refererFeed.get());
@@ -73,13 +76,18 @@ CGlobalModule::CGlobalModule() {
 
 CGlobalModule::~CGlobalModule() {
     // The workers call back into this object, so they stop before anything else goes.
-    // A worker still inside a call keeps the downloader and the referrer source it
-    // may use: they are left to the process's exit, which follows at once.
+    // The gate closes first: a callback still running is waited for, none touches
+    // this object afterwards. A worker still inside a request keeps the downloader,
+    // the gate and the referrer source it may use: they are left to the process's
+    // exit, which follows at once.
+    if (m_gate)
+        m_gate->Close();
     if (m_pDownloader) {
         if (m_pDownloader->StopAll()) {
             delete m_pDownloader;
         } else {
             m_refererFeed.release();
+            m_gate.release();
         }
         m_pDownloader = nullptr;
     }
@@ -88,8 +96,14 @@ CGlobalModule::~CGlobalModule() {
 void CGlobalModule::LoadConfig() {
     m_nRunCount = 0;
     m_strLoginUrl = endpoints::LoginPageUrl();
-    m_strVersionFileUrl = ReadIniString(L"Common", L"VersionCheck", endpoints::VersionFileUrl());
-    m_strUpgraderUrl = ReadIniString(L"Common", L"VersionDownLoad", endpoints::UpgraderUrl());
+    // Any program of the user can write the settings file: an elevated run takes
+    // its URLs from the build only.
+    m_strVersionFileUrl = endpoints::VersionFileUrl();
+    m_strUpgraderUrl = endpoints::UpgraderUrl();
+    if (!m_bElevatedRun) {
+        m_strVersionFileUrl = ReadIniString(L"Common", L"VersionCheck", m_strVersionFileUrl);
+        m_strUpgraderUrl = ReadIniString(L"Common", L"VersionDownLoad", m_strUpgraderUrl);
+    }
     m_strRefer = ReadIniString(L"Common", L"Refer", L"orvoportal");
     m_strUid = ReadIniString(L"Common", L"UID", L"tavro");
     m_nTopMost = ReadIniInt(L"Common", L"TopMost", 0);

@@ -5,7 +5,10 @@
 // they exist, and owns the HTTP downloader.
 #pragma once
 
+#include "app/CallbackGate.h"
+#include "app/DottedVersion.h"
 #include "app/base/AppModule.h"
+#include "app/base/Handles.h"
 #include "browser/windows/FormLogin.h"
 #include "net/InstallRecord.h"
 #include "ui/FormBack.h"
@@ -85,16 +88,27 @@ public:
     void SetCurrentVersion(const std::wstring& version);
     std::wstring GetCurrentVersion() const;
 
+    // Started as administrator or by an elevated program: the URL overrides of the
+    // settings file and the icon animation, both writable by any program of the
+    // user, are ignored then, and the upgrader starts from a folder only
+    // administrators can write. Read once, at start-up.
+    bool IsElevatedRun() const { return m_bElevatedRun; }
+
     // Version check and self-update; the one completion handler of every request.
+    // Main thread (the login window's): the workers post their results to it.
     void StartVersionCheck();
-    // False when it could not be queued.
-    bool StartUpgraderDownload();
     // False when the request could not be queued (no downloader, no memory).
     bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
+    // userData is the module's callback gate: after the module has closed it
+    // (its destructor) a late callback touches nothing.
     static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
     // Main thread, on UM_UPGRADE_PROMPT: the upgrade box, then the windows hidden
-    // and the upgrader requested.
+    // and the upgrader requested. Acted on once, and only when this process's
+    // version decision asked for it; any other 1232 does nothing.
     void ShowUpgradePrompt();
+    // Main thread, on UM_UPGRADER_READY: the held upgrader is checked (signature,
+    // signer, version) and started, or deleted; the windows come back on failure.
+    void StartDownloadedUpgrader();
 
     // The game window's handle for the download workers, set by the main flow
     // while a game window exists (null otherwise).
@@ -124,15 +138,31 @@ private:
     // The install record's reports go out as temp-folder downloads.
     bool QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) override;
     bool Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
+    bool StartUpgraderDownload();
+    // Worker threads, under the callback gate.
+    void HandleDownloadEvent(int type, int result, DownloadTask* task);
     void OnVersionFile(const DownloadTask& task);
-    void OnUpgraderDownloaded(DownloadTask& task);
-    void ShowLoginWindowsAgain();
+    void OnUpgraderDownloadEnded(DownloadTask* task);
+    // Main thread: the verified upgrader started (false: it could not be).
+    bool StartVerifiedUpgrader(HANDLE held, const std::wstring& path);
+    void ShowWindowsAfterFailedUpgrade();
 
     class CRefererFeed;
     std::unique_ptr<CRefererFeed> m_refererFeed;
+    std::unique_ptr<CCallbackGate<CGlobalModule>> m_gate;
 
+    // Where the self-update stands; each step is taken once, under m_versionLock.
+    enum class UpgradeStage { None, Offered, Prompted, Downloading, Arrived, Done };
+    void SetUpgradeStage(UpgradeStage stage);
     mutable std::mutex m_versionLock;
     std::wstring m_strCurrentVersion;
+    UpgradeStage m_upgradeStage = UpgradeStage::None;
+    DottedVersion m_offeredVersion;
+    ScopedHandle m_heldUpgrader; // handed over by the worker, checked by the main thread
+    std::wstring m_strHeldUpgraderPath;
+    // The window the workers post their results to (the login window).
+    std::atomic<HWND> m_hResultWindow{nullptr};
+    bool m_bElevatedRun = false;
     std::wstring m_strLoginUrl;
     std::wstring m_strVersionFileUrl;
     std::wstring m_strUpgraderUrl;

@@ -104,7 +104,10 @@ bool Is(HWND window, HWND formWindow) {
     return formWindow && window == formWindow;
 }
 
+// Not in an elevated run: any program of the user can put a file there.
 void StartIconAnimation() {
+    if (g_module.IsElevatedRun())
+        return;
     const std::wstring path = GetAppDataFolder() + L"iconAnimate.exe";
     if (PathFileExistsW(path.c_str()))
         ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -245,6 +248,10 @@ LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     }
     if (message == UM_UPGRADE_PROMPT) {
         g_module.ShowUpgradePrompt();
+        return 0;
+    }
+    if (message == UM_UPGRADER_READY) {
+        g_module.StartDownloadedUpgrader();
         return 0;
     }
     if (message == UM_EXTERNAL_LOGIN)

@@ -9,3 +9,4 @@ constexpr UINT UM_TRAY_ICON = WM_USER + 204;      // 1228: tray icon callback
 constexpr UINT UM_CONFIRM_EXIT = WM_USER + 206;   // 1230: ask, then quit; accepted from any process
 constexpr UINT UM_EXTERNAL_LOGIN = WM_USER + 207; // 1231: open the external-account login window
 constexpr UINT UM_UPGRADE_PROMPT = WM_USER + 208; // 1232: a download worker found a newer version
+constexpr UINT UM_UPGRADER_READY = WM_USER + 209; // 1233: the upgrader download has ended

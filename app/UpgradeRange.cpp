@@ -2,14 +2,6 @@
 
 #include "app/base/TextUtils.h"
 
-namespace {
-
-int VersionNumber(const std::wstring& dotted) {
-    return StrToInt(RemoveAll(dotted, L"."));
-}
-
-} // namespace
-
 bool IsInUpgradeRange(const std::wstring& range, int build) {
     if (range.empty())
         return true;
@@ -28,11 +20,23 @@ bool IsInUpgradeRange(const std::wstring& range, int build) {
     return false;
 }
 
-bool IsUpgradeOffered(const std::wstring& currentVersion, const std::wstring& upgradeRange,
-                      const std::wstring& lastUpgradeVersion, int build) {
-    const int newest = VersionNumber(currentVersion);
-    if (newest == 0)
-        return false;
-    const int last = VersionNumber(lastUpgradeVersion);
-    return newest > build && last < newest && IsInUpgradeRange(upgradeRange, build);
+std::optional<DottedVersion> OfferedUpgrade(const std::wstring& currentVersion,
+                                            const std::wstring& upgradeRange,
+                                            const std::wstring& lastUpgradeVersion,
+                                            const DottedVersion& running, int build) {
+    const std::optional<DottedVersion> newest = ParseDottedVersion(currentVersion);
+    if (!newest || CompareVersions(*newest, running) <= 0)
+        return std::nullopt;
+    const std::optional<DottedVersion> last = ParseDottedVersion(lastUpgradeVersion);
+    if (last && CompareVersions(*last, *newest) >= 0)
+        return std::nullopt;
+    if (!IsInUpgradeRange(upgradeRange, build))
+        return std::nullopt;
+    return newest;
+}
+
+bool IsAnnouncedUpgrader(const std::optional<DottedVersion>& fileVersion, const DottedVersion& announced,
+                         const DottedVersion& running) {
+    return fileVersion && CompareVersions(*fileVersion, announced) == 0 &&
+           CompareVersions(*fileVersion, running) > 0;
 }

@@ -3,7 +3,10 @@
 // server wants upgraded.
 #pragma once
 
+#include "app/DottedVersion.h"
 #include "app/base/Endpoints.h"
+
+#include <optional>
 
 #include <string>
 
@@ -12,10 +15,20 @@
 // than one "-" is skipped.
 bool IsInUpgradeRange(const std::wstring& range, int build = endpoints::kBuildNumber);
 
-// True when the upgrade is to be offered: the dotted "currentversion" read as the
-// number its digits form once the dots are removed ("3.0.10.0" is 30100) is above
-// the build, the last version the upgrader was started for ("lastUpgradeVer",
-// read the same way) is below it, and the build is in the range. A version that
-// reads as 0 (empty, not a number) is never offered.
-bool IsUpgradeOffered(const std::wstring& currentVersion, const std::wstring& upgradeRange,
-                      const std::wstring& lastUpgradeVersion, int build = endpoints::kBuildNumber);
+// The version to offer, when there is one: the dotted "currentversion" is a
+// version (see ParseDottedVersion) newer than the running one, the last version
+// the upgrader was started for ("lastUpgradeVer") is older than it, and the build
+// is in the range. A "lastUpgradeVer" that is no version counts as none (it is
+// only ever written from a verified upgrader); a "currentversion" that is no
+// version offers nothing.
+std::optional<DottedVersion> OfferedUpgrade(const std::wstring& currentVersion,
+                                            const std::wstring& upgradeRange,
+                                            const std::wstring& lastUpgradeVersion,
+                                            const DottedVersion& running = kRunningVersion,
+                                            int build = endpoints::kBuildNumber);
+
+// True when the downloaded upgrader may be started: its file version (none when
+// it has no version resource) is exactly the announced one and newer than the
+// running launcher. Anything else is some other program of the same publisher.
+bool IsAnnouncedUpgrader(const std::optional<DottedVersion>& fileVersion, const DottedVersion& announced,
+                         const DottedVersion& running = kRunningVersion);

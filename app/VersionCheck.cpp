@@ -1,20 +1,19 @@
 // The global module's side of downloading: the version check once per run, the
-// upgrader download, check and start, the temp-folder downloads of the reports,
-// and the one completion handler of every request. The handler runs on a download
-// worker thread and reaches the main thread's windows only by posting: the upgrade
-// box is shown by the main thread (UM_UPGRADE_PROMPT), windows are shown with
-// ShowWindowAsync and the launcher ends through a posted UM_EXIT_APP.
+// upgrader download, the temp-folder downloads of the reports, and the one
+// completion handler of every request. The handler runs on a download worker
+// thread, inside the module's callback gate, and reaches the main thread only by
+// posting to the window published when the request was queued: the upgrade box
+// (UM_UPGRADE_PROMPT), the check and start of the upgrader (UM_UPGRADER_READY)
+// and the end of the report modes (UM_EXIT_APP) all happen on the main thread.
 #include "app/GlobalModule.h"
 
-#include "app/base/Handles.h"
 #include "app/Messages.h"
 #include "app/UpgradeRange.h"
 #include "app/UpgraderSignature.h"
+#include "app/UpgraderStart.h"
+#include "app/base/Handles.h"
 #include "app/base/Utils.h"
 #include "net/HttpDownloader.h"
-
-#include <objbase.h>
-#include <shellapi.h>
 
 #include <atomic>
 #include <utility>
@@ -33,46 +32,6 @@ enum RequestType {
 };
 
 constexpr wchar_t kUpgradeSection[] = L"version";
-constexpr wchar_t kUpgraderSwitches[] = L"/S /KOUPGRADE";
-
-// The upgrader started in this (elevated) process's own way: the path as the
-// application, " /S /KOUPGRADE" as the whole command line, hidden.
-bool CreateUpgraderProcess(const std::wstring& path) {
-    wchar_t commandLine[64] = L" ";
-    wcscat_s(commandLine, kUpgraderSwitches);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(path.c_str(), commandLine, nullptr, nullptr, FALSE,
-                        CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
-                        &process))
-        return false;
-    ScopedHandle thread(process.hThread);
-    ScopedHandle child(process.hProcess);
-    return true;
-}
-
-// Not elevated: the "runas" verb asks the user for elevation; a refusal fails.
-bool ShellExecuteUpgraderElevated(const std::wstring& path) {
-    // The shell may hand the start to extensions, which want COM on this thread;
-    // the worker thread has none of its own.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    // Returns once the process exists, so the held file is not let go before.
-    info.fMask = SEE_MASK_NOASYNC;
-    info.hwnd = nullptr;
-    info.lpVerb = L"runas";
-    info.lpFile = path.c_str();
-    info.lpParameters = kUpgraderSwitches;
-    info.nShow = SW_SHOWNORMAL;
-    const bool started = ShellExecuteExW(&info) != FALSE;
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    return started;
-}
 
 } // namespace
 
@@ -82,7 +41,7 @@ bool CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, 
     task.target = target;
     task.retries = 0;
     task.callback = &CGlobalModule::OnDownloadEvent;
-    task.userData = this;
+    task.userData = m_gate.get();
     task.requestType = type;
     task.nameFromUrl = nameFromUrl;
     task.guidPrefix = false;
@@ -92,6 +51,8 @@ bool CGlobalModule::Submit(const std::wstring& url, const std::wstring& target, 
                                                   : kBeaconMaxBytes;
     // The upgrader stays held from its last byte until it has been checked and started.
     task.holdFile = type == kRequestUpgrader;
+    // Requests are queued by the main thread; its login window gets their results.
+    m_hResultWindow.store(m_formLogin.GetHwnd());
     // Without a worker a queued task would wait for ever: not queued is the truth.
     return m_pDownloader->Start() && m_pDownloader->AddTask(task);
 }
@@ -111,92 +72,163 @@ bool CGlobalModule::DownloadToTemp(const std::wstring& url, int type, const std:
 }
 
 int CGlobalModule::OnDownloadEvent(void* userData, int type, int stage, int result, void* extra) {
-    auto* self = static_cast<CGlobalModule*>(userData);
-    if (!self || stage != DOWNLOAD_FINISHED)
+    auto* gate = static_cast<CCallbackGate<CGlobalModule>*>(userData);
+    if (!gate || stage != DOWNLOAD_FINISHED)
         return 0;
     auto* task = static_cast<DownloadTask*>(extra);
+    gate->Enter([&](CGlobalModule& module) { module.HandleDownloadEvent(type, result, task); });
+    return 0;
+}
+
+void CGlobalModule::HandleDownloadEvent(int type, int result, DownloadTask* task) {
     switch (type) {
     case kRequestVersionFile:
         if (result == DL_OK && task)
-            self->OnVersionFile(*task);
+            OnVersionFile(*task);
         break;
     case kRequestUpgrader:
-        if (result == DL_OK && task)
-            self->OnUpgraderDownloaded(*task);
-        else
-            self->ShowLoginWindowsAgain();
+        OnUpgraderDownloadEnded(result == DL_OK ? task : nullptr);
         break;
     case kRequestInstallBeacon:
     case kRequestUninstallBeacon:
         // The report modes end whether or not the report got through.
-        PostMessageW(self->m_formLogin.GetHwnd(), UM_EXIT_APP, 0, 0);
+        PostMessageW(m_hResultWindow.load(), UM_EXIT_APP, 0, 0);
         break;
     default:
         break;
     }
-    return 0;
 }
 
 void CGlobalModule::OnVersionFile(const DownloadTask& task) {
     const std::wstring current = ReadIniString(kUpgradeSection, L"currentversion", L"", task.target);
     const std::wstring range = ReadIniString(kUpgradeSection, L"upgraderange", L"", task.target);
     const std::wstring last = ReadIniString(kUpgradeSection, L"lastUpgradeVer", L"", GetLastUpgradeIniPath());
-    SetCurrentVersion(current);
-    if (!IsUpgradeOffered(current, range, last))
+    const std::optional<DottedVersion> announced = ParseDottedVersion(current);
+    // What is no version is not kept, not even for showing.
+    SetCurrentVersion(announced ? announced->ToString() : std::wstring());
+    const std::optional<DottedVersion> offered = OfferedUpgrade(current, range, last);
+    if (!offered)
         return;
+    {
+        std::lock_guard<std::mutex> lock(m_versionLock);
+        if (m_upgradeStage != UpgradeStage::None)
+            return;
+        m_offeredVersion = *offered;
+        m_upgradeStage = UpgradeStage::Offered;
+    }
     // The box belongs to the main thread; a worker only asks for it.
-    PostMessageW(m_formLogin.GetHwnd(), UM_UPGRADE_PROMPT, 0, 0);
+    PostMessageW(m_hResultWindow.load(), UM_UPGRADE_PROMPT, 0, 0);
 }
 
 void CGlobalModule::ShowUpgradePrompt() {
-    const std::wstring current = GetCurrentVersion();
+    DottedVersion offered;
+    {
+        // Only the one offer this process's version decision made, and only once:
+        // another program posting 1232 finds nothing to act on.
+        std::lock_guard<std::mutex> lock(m_versionLock);
+        if (m_upgradeStage != UpgradeStage::Offered)
+            return;
+        m_upgradeStage = UpgradeStage::Prompted;
+        offered = m_offeredVersion;
+    }
     // A login window that is already gone means the launcher is closing.
     const HWND login = m_formLogin.GetHwnd();
     if (!login || !IsWindow(login))
         return;
     // The update is not optional: the box has only its OK button.
-    const std::wstring text = L"检测到最新版本[" + current + L"]，确认更新！";
+    const std::wstring text = L"检测到最新版本[" + offered.ToString() + L"]，确认更新！";
     MessageBoxW(UpgradePromptOwner(), text.c_str(), L"升级提醒", MB_OK);
     // The box's own message loop may have let the login window be closed.
     if (!IsWindow(login))
         return;
     ShowWindow(m_formLogin.GetHwnd(), SW_HIDE);
     ShowWindow(m_formBack.GetHwnd(), SW_HIDE);
-    if (!StartUpgraderDownload())
-        ShowLoginWindowsAgain();
+    SetUpgradeStage(UpgradeStage::Downloading); // before the worker can report
+    if (!StartUpgraderDownload()) {
+        SetUpgradeStage(UpgradeStage::Done);
+        ShowWindowsAfterFailedUpgrade();
+    }
 }
 
-void CGlobalModule::OnUpgraderDownloaded(DownloadTask& task) {
-    // The downloader hands the file over held open, read-only and sharing reading
-    // only: what is checked below is what gets started, nothing can swap it between.
-    ScopedHandle held(static_cast<HANDLE>(std::exchange(task.heldFile, nullptr)));
-    if (!held || !IsTrustedUpgrader(held.Get(), task.target)) {
-        // Whoever served it, it is not ours: gone, silently; the next run tries again.
-        held.Reset();
-        DeleteFileW(task.target.c_str());
-        ShowLoginWindowsAgain();
+// The worker only hands the held file over; checking and starting it is the main
+// thread's, so no worker waits in an elevation prompt or starts a process.
+void CGlobalModule::OnUpgraderDownloadEnded(DownloadTask* task) {
+    {
+        std::lock_guard<std::mutex> lock(m_versionLock);
+        if (m_upgradeStage != UpgradeStage::Downloading)
+            return;
+        m_upgradeStage = UpgradeStage::Arrived;
+        if (task) {
+            m_heldUpgrader.Reset(static_cast<HANDLE>(std::exchange(task->heldFile, nullptr)));
+            m_strHeldUpgraderPath = task->target;
+        }
+    }
+    PostMessageW(m_hResultWindow.load(), UM_UPGRADER_READY, 0, 0);
+}
+
+void CGlobalModule::StartDownloadedUpgrader() {
+    ScopedHandle held;
+    std::wstring path;
+    DottedVersion announced;
+    {
+        std::lock_guard<std::mutex> lock(m_versionLock);
+        if (m_upgradeStage != UpgradeStage::Arrived)
+            return;
+        m_upgradeStage = UpgradeStage::Done;
+        held = std::move(m_heldUpgrader);
+        path = std::move(m_strHeldUpgraderPath);
+        announced = m_offeredVersion;
+    }
+    if (!held) { // the download failed
+        ShowWindowsAfterFailedUpgrade();
         return;
     }
-    const bool started =
-        IsProcessElevated() ? CreateUpgraderProcess(task.target) : ShellExecuteUpgraderElevated(task.target);
+    // The held file is read-only and shared for reading only: what is checked is
+    // what gets started. Signed by a pinned publisher and exactly the announced
+    // version, or it is not ours: gone, silently; the next run tries again.
+    if (!IsTrustedUpgrader(held.Get(), path) || !IsAnnouncedUpgrader(ReadFileVersion(path), announced)) {
+        held.Reset();
+        DeleteFileW(path.c_str());
+        ShowWindowsAfterFailedUpgrade();
+        return;
+    }
+    const bool started = StartVerifiedUpgrader(held.Get(), path);
     held.Reset();
     if (!started) {
-        ShowLoginWindowsAgain();
+        ShowWindowsAfterFailedUpgrade();
         return;
     }
-    // Once started for a version, that version is never offered again.
-    WriteIniString(kUpgradeSection, L"lastUpgradeVer", GetCurrentVersion(), GetLastUpgradeIniPath());
+    // Once started for a version, that version is never offered again; what is
+    // written is the file's own, verified version.
+    WriteIniString(kUpgradeSection, L"lastUpgradeVer", announced.ToString(), GetLastUpgradeIniPath());
     PostMessageW(m_formLogin.GetHwnd(), UM_EXIT_APP, 0, 0);
 }
 
+bool CGlobalModule::StartVerifiedUpgrader(HANDLE held, const std::wstring& path) {
+    if (!m_bElevatedRun)
+        return ShellExecuteUpgraderElevated(path);
+    // The user's own folder is writable by any program of the user: an elevated
+    // run starts a copy of the held bytes from a folder only administrators can write.
+    std::wstring copy;
+    ScopedHandle copyHeld;
+    return CopyToAdminFolder(held, copy, copyHeld) && CreateUpgraderProcess(copy);
+}
+
 // After the upgrade failed the launcher goes on as it was: without this it would
-// run on with no window at all. Asynchronous, because the main thread may be busy
-// (or waiting for this worker) and a worker must not block on it.
-void CGlobalModule::ShowLoginWindowsAgain() {
+// run on with no window at all. A game that is running keeps the screen; the
+// login window comes back when it closes.
+void CGlobalModule::ShowWindowsAfterFailedUpgrade() {
+    if (m_pFormGame)
+        return;
     const HWND back = m_formBack.GetHwnd();
     const HWND login = m_formLogin.GetHwnd();
     if (back && IsWindow(back))
-        ShowWindowAsync(back, SW_SHOWNA);
+        ShowWindow(back, SW_SHOWNA);
     if (login && IsWindow(login))
-        ShowWindowAsync(login, SW_SHOWNA);
+        ShowWindow(login, SW_SHOWNA);
+}
+
+void CGlobalModule::SetUpgradeStage(UpgradeStage stage) {
+    std::lock_guard<std::mutex> lock(m_versionLock);
+    m_upgradeStage = stage;
 }

@@ -1,8 +1,10 @@
 #include "child_process.h"
 
+#include "tests/net/TestFiles.h"
 #include "tests/support/Utf8Text.h"
 
 #include <shlobj.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 
@@ -45,6 +47,36 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     return out;
 }
 
+namespace {
+bool g_standardUserChildren = false;
+
+// The limited token linked to this process's elevated one (what an administrator's
+// programs get on Windows unless started elevated); null when this process is not
+// elevated with a linked token.
+HANDLE LimitedToken() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        return nullptr;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    const bool full = GetTokenInformation(own, TokenElevationType, &type, sizeof type, &size) &&
+                      type == TokenElevationTypeFull;
+    if (!full || !GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        linked.LinkedToken = nullptr;
+    CloseHandle(own);
+    return linked.LinkedToken;
+}
+} // namespace
+
+void StartChildrenAsStandardUser(bool standardUser) {
+    g_standardUserChildren = standardUser;
+}
+
+bool StartsChildrenAsStandardUser() {
+    return g_standardUserChildren;
+}
+
 ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD limitMs, WindowProbe onWindows,
                      void* context) {
     ChildResult result;
@@ -52,7 +84,14 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD li
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    HANDLE limited = g_standardUserChildren ? LimitedToken() : nullptr;
+    const BOOL created = limited ? CreateProcessAsUserW(limited, exe.c_str(), &commandLine[0], nullptr,
+                                                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
+                                 : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                                                  nullptr, nullptr, &si, &pi);
+    if (limited)
+        CloseHandle(limited);
+    if (!created)
         return result;
     result.started = true;
     const DWORD start = GetTickCount();
@@ -167,6 +206,20 @@ void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring
     CreateDirectoryW(AppDataRootPath().c_str(), nullptr);
     CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
     WritePrivateProfileStringW(section, key, value.c_str(), SettingsPath().c_str());
+}
+
+bool TrustTestAuthority() {
+    std::string der;
+    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
+        return false;
+    HCERTSTORE store =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+    const BOOL added = store && CertAddEncodedCertificateToStore(
+                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    if (store)
+        CertCloseStore(store, 0);
+    return added != FALSE;
 }
 
 } // namespace testing_support

@@ -29,6 +29,14 @@ using WindowProbe = bool (*)(const std::vector<HWND>& visible, void* context);
 ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD limitMs,
                      WindowProbe onWindows = nullptr, void* context = nullptr);
 
+// From now on RunChild (and RunProbe) start their children with the limited token
+// linked to this process's elevated one, as Windows starts an administrator's
+// programs: Wine 8 runs every program elevated, so tests of what only a run that
+// is not elevated does (the settings' URL overrides, the icon animation) ask for
+// it. No effect in a process that is not elevated.
+void StartChildrenAsStandardUser(bool standardUser);
+bool StartsChildrenAsStandardUser();
+
 std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 
 // "key=value" lines of a UTF-8 file.
@@ -57,5 +65,9 @@ std::wstring SettingsPath();
 std::wstring ReadSetting(const wchar_t* section, const wchar_t* key);
 // Writes a value, creating the folders first as the launcher would.
 void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
+
+// Adds the authority of sign_upgraders.sh (signed\ca.der beside the test program)
+// to the machine's root store, where a publisher's real authority is on Windows.
+bool TrustTestAuthority();
 
 } // namespace testing_support

@@ -152,8 +152,10 @@ TEST_F(LauncherStart, ANormalStartRunsTheIconAnimationWhenItIsThere) {
     CreateDirectoryW(AppDataFolderPath().c_str(), nullptr);
     const std::wstring animation = AppDataFolderPath() + L"iconAnimate.exe";
     ASSERT_TRUE(CopyFileW((OwnFolder() + L"start_marker.exe").c_str(), animation.c_str(), FALSE));
+    StartChildrenAsStandardUser(true); // an elevated launcher never runs it
     NormalStartWatch watch;
     const ChildResult r = RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &watch);
+    StartChildrenAsStandardUser(false);
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0u);
     EXPECT_TRUE(WaitForFile(animation + L".started", 10000));
@@ -161,6 +163,12 @@ TEST_F(LauncherStart, ANormalStartRunsTheIconAnimationWhenItIsThere) {
     // Not in the report and desktop modes, and a missing program is no error.
     DeleteFileW((animation + L".started").c_str());
     EXPECT_EQ(RunChild(Launcher(), L"/ShowDeskTop", 30000).exitCode, 0u);
+    Sleep(500);
+    EXPECT_EQ(GetFileAttributesW((animation + L".started").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Nor in an elevated run: any program of the user could have put it there.
+    NormalStartWatch elevated;
+    EXPECT_EQ(RunChild(Launcher(), L"", 60000, NormalStartWatch::OnWindows, &elevated).exitCode, 0u);
+    EXPECT_TRUE(elevated.closed);
     Sleep(500);
     EXPECT_EQ(GetFileAttributesW((animation + L".started").c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(animation.c_str());

@@ -109,7 +109,9 @@ TEST_F(ModuleStart, SettingsAreReadAsTheyStand) {
     WriteSetting(L"Common", L"VersionDownLoad", L"http://127.0.0.1:9/u.exe");
     WriteSetting(L"Common", L"ActiveCount", L"1");
     WriteSetting(L"Install", L"InstallTime", L"2026-1-8");
+    StartChildrenAsStandardUser(true); // the overrides count only when not elevated
     auto v = Probe();
+    StartChildrenAsStandardUser(false);
     EXPECT_EQ(v["topMost"], L"1");
     EXPECT_EQ(v["versionFileUrl"], L"http://127.0.0.1:9/v.ini");
     EXPECT_EQ(v["upgraderUrl"], L"http://127.0.0.1:9/u.exe");
@@ -118,6 +120,11 @@ TEST_F(ModuleStart, SettingsAreReadAsTheyStand) {
               std::wstring::npos)
         << v["loginUrl"];
     EXPECT_EQ(ReadSetting(L"Install", L"InstallTime"), L"2026-1-8"); // not rewritten
+    // Elevated (every Wine program is, unless started with the limited token),
+    // the URLs come from the build, whatever the file says.
+    v = Probe();
+    EXPECT_EQ(v["versionFileUrl"], endpoints::VersionFileUrl());
+    EXPECT_EQ(v["upgraderUrl"], endpoints::UpgraderUrl());
 }
 
 TEST_F(ModuleStart, UnusableValuesFallBackWithoutHarm) {

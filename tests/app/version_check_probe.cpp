@@ -1,9 +1,10 @@
 // The global module with its two first windows and a message loop, driven by the
 // version-check tests as a child process (the module reads its settings once, at
 // start-up, so each case prepares them and starts a fresh process):
-//   version_check_probe RESULTS SECONDS check
+//   version_check_probe RESULTS SECONDS check [game]
 //       shows the background form and the login window, calls StartVersionCheck
-//       twice, and runs the loop;
+//       twice, and runs the loop; with "game" the module has a game window object
+//       (no window of its own), as while a game is played;
 //   version_check_probe RESULTS SECONDS temp TYPE URL [close]
 //       the same windows, then DownloadToTemp(URL, TYPE, "Probe.tmp"); with
 //       "close", after SECONDS the login window closes as by the user.
@@ -18,6 +19,7 @@
 #include "app/MainFlow.h"
 #include "app/Messages.h"
 #include "app/base/Utils.h"
+#include "browser/windows/FormGame.h"
 #include "net/HttpDownloader.h"
 
 #include "tests/support/Utf8Text.h"
@@ -25,6 +27,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -74,7 +77,12 @@ int wmain(int argc, wchar_t** argv) {
     ShowWindow(back, SW_SHOWNA);
     ShowWindow(login, SW_SHOWNA);
 
+    std::unique_ptr<CFormGame> game;
     if (mode == L"check") {
+        if (argc >= 5 && std::wstring(argv[4]) == L"game") {
+            game = std::make_unique<CFormGame>();
+            g_module.m_pFormGame = game.get();
+        }
         g_module.StartVersionCheck();
         g_module.StartVersionCheck(); // a second login-page navigation
     } else if (mode == L"temp" && argc >= 6) {
@@ -93,6 +101,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (msg.message == WM_QUIT)
         exitCode = static_cast<int>(msg.wParam);
+    g_module.m_pFormGame = nullptr;
+    game.reset();
 
     FILE* out = _wfopen(results.c_str(), L"wb");
     if (out) {

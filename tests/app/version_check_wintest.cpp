@@ -4,16 +4,19 @@
 // watches the child's windows from here, finds the upgrade box by its caption,
 // reads and closes it, and checks what the child fetched, started and wrote. The
 // upgraders served are the stand-in signed at test time (sign_upgraders.sh) with
-// the pinned publisher name, another name, not at all, or altered after signing;
-// the test authority goes into the prefix's root store, as Windows requires a
-// trusted root (Wine does not).
+// the pinned publisher name, another name, not at all, altered after signing, as
+// an older version, or by certificates that lack code signing or a CN; the test
+// authority goes into the prefix's root store, as Windows requires a trusted root
+// (Wine does not). The probe runs with the limited token (as an administrator's
+// programs run on Windows): only then does it take the URLs from the settings.
+#include "GantrySigner.h"
+#include "app/UpgraderSignature.h"
 #include "child_process.h"
 #include "tests/net/TestFiles.h"
 #include "tests/support/SimClient.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <map>
 #include <string>
@@ -51,6 +54,8 @@ BOOL CALLBACK CollectChildText(HWND child, LPARAM lParam) {
 // What the test saw of the child while it ran.
 struct Watch {
     bool closeBox = true;
+    bool poke = false; // posts 1232 and 1233 to the forms on every look, as any program could
+    int pokes = 0;
     int boxes = 0;        // upgrade boxes seen (each one is closed)
     std::wstring boxText; // texts of the box's controls
     bool formsVisibleWithBox = false;
@@ -67,6 +72,13 @@ struct Watch {
                 box = h;
             else if (ClassOf(h) == L"OrvoGantry")
                 ++forms;
+        }
+        for (HWND h : visible) {
+            if (w->poke && ClassOf(h) == L"OrvoGantry") {
+                PostMessageW(h, WM_USER + 208, 0, 0);
+                PostMessageW(h, WM_USER + 209, 0, 0);
+                ++w->pokes;
+            }
         }
         if (box && box != w->lastBox) {
             ++w->boxes;
@@ -88,12 +100,6 @@ struct Watch {
     }
 };
 
-// Trusts the test authority that signed the upgraders.
-bool TrustTestAuthority() {
-    std::string der;
-    return test_files::Read(OwnFolder() + L"signed\\ca.der", der) && TrustRootCertificate(der);
-}
-
 class VersionCheck : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -106,11 +112,13 @@ protected:
         ASSERT_TRUE(sim.IsValid()) << Narrow(sim.LastError());
         ASSERT_TRUE(sim.Reset());
         RemoveTree(AppDataRootPath());
+        StartChildrenAsStandardUser(true);
         // The update host over https, as a release build reaches it.
         WriteSetting(L"Common", L"VersionCheck", sim.SecureUrl(L"update", kVersionPath));
         WriteSetting(L"Common", L"VersionDownLoad", sim.SecureUrl(L"update", kUpgraderPath));
     }
     void TearDown() override {
+        StartChildrenAsStandardUser(false);
         sim.Reset();
         RemoveTree(AppDataRootPath());
     }
@@ -157,12 +165,13 @@ protected:
 };
 
 TEST_F(VersionCheck, ANewerVersionIsAnnouncedThenTheSignedUpgraderStartsAndTheLauncherEnds) {
-    ServeVersionFile("3.0.1.0", "1000-2000,3000");
+    ServeVersionFile("3.0.01", "1000-2000,3000"); // shown and stored as parsed
     ServeUpgrader();
     // The upgrader arrives a second late, so the hidden windows can be seen.
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"delay", L"ms=1000"));
 
     Watch watch;
+    watch.poke = true; // more requests for the box change nothing: one decision, one box
     ChildResult child;
     auto v = Probe(L"check", 30, watch, child);
     ASSERT_TRUE(child.started);
@@ -275,7 +284,23 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
     ServeVersionFile("3.0.2.0", "");
     // No answer for a second and a half, then the connection closes: a failure.
     ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
+    {
+        // Not while a game window is open: the game keeps the screen.
+        Watch watch;
+        ChildResult child;
+        auto v = Probe(L"check game", 8, watch, child);
+        ASSERT_TRUE(child.exited);
+        EXPECT_EQ(watch.boxes, 1);
+        EXPECT_TRUE(watch.hiddenAfterBox);
+        EXPECT_FALSE(watch.visibleAgain);
+        EXPECT_EQ(v["loginVisible"], L"0");
+        EXPECT_EQ(v["backVisible"], L"0");
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"hang", L"ms=1500"));
+        ServeVersionFile("3.0.2.0", "");
+    }
     Watch watch;
+    watch.poke = true; // the one box, however often it is asked for
     ChildResult child;
     auto v = Probe(L"check", 8, watch, child);
     ASSERT_TRUE(child.exited);
@@ -291,16 +316,41 @@ TEST_F(VersionCheck, AFailedUpgraderDownloadShowsTheWindowsAgain) {
               INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherIsNeverStarted) {
-    const wchar_t* variants[] = {L"unsigned", L"tampered", L"other"};
-    for (const wchar_t* variant : variants) {
-        SCOPED_TRACE(Narrow(variant));
+TEST_F(VersionCheck, AnUpgradeAskedForByAnyoneButTheVersionCheckIsIgnored) {
+    ServeVersionFile("3.0.0.0", ""); // nothing newer
+    ServeUpgrader();
+    Watch watch;
+    watch.poke = true;
+    ChildResult child;
+    auto v = Probe(L"check", 4, watch, child);
+    ASSERT_TRUE(child.exited);
+    EXPECT_EQ(v["end"], L"timeout");
+    EXPECT_GT(watch.pokes, 0);
+    EXPECT_EQ(watch.boxes, 0);
+    EXPECT_EQ(RequestsFor(kVersionPath), 1u);
+    EXPECT_EQ(RequestsFor(kUpgraderPath), 0u);
+}
+
+// The stand-in says 3.0.1.0 ("pinned" and its altered or otherwise signed copies)
+// or 3.0.0.9 ("old"): each row fails one check only, the signature or the version.
+TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVersionIsNeverStarted) {
+    struct Row {
+        const wchar_t* variant;
+        const char* announced;
+    };
+    const Row rows[] = {
+        {L"unsigned", "3.0.1.0"}, {L"tampered", "3.0.1.0"},
+        {L"other", "3.0.1.0"},    {L"old", "3.0.1.0"}, // the pinned publisher's older upgrader
+        {L"pinned", "3.0.2.0"},                        // the pinned publisher's, not the announced one
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Narrow(row.variant));
         ASSERT_TRUE(sim.Reset());
-        ServeVersionFile("3.0.2.0", "");
-        ServeUpgrader(variant);
+        ServeVersionFile(row.announced, "");
+        ServeUpgrader(row.variant);
         RemoveTree(UpgradeFolder().substr(0, UpgradeFolder().size() - 1));
         CreateDirectoryW(UpgradeFolder().c_str(), nullptr);
-        WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.1.0",
+        WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.0.5",
                                    (UpgradeFolder() + L"LastUpgrade.ini").c_str());
         Watch watch;
         ChildResult child;
@@ -316,7 +366,37 @@ TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherIsNeverStarted) {
         const std::wstring upgrader = UpgradeFolder() + L"OrvoGantryUpgrade.exe";
         EXPECT_EQ(GetFileAttributesW(upgrader.c_str()), INVALID_FILE_ATTRIBUTES) << "the file was kept";
         EXPECT_EQ(GetFileAttributesW((upgrader + L".txt").c_str()), INVALID_FILE_ATTRIBUTES) << "it ran";
-        EXPECT_EQ(LastUpgrade(), L"3.0.1.0");
+        EXPECT_EQ(LastUpgrade(), L"3.0.0.5");
+    }
+}
+
+TEST_F(VersionCheck, OnlyACodeSigningCertificateWithThePinnedCnAndAPinnedKeyPasses) {
+    std::string pinnedKey, otherKey;
+    ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\pinned.key", pinnedKey));
+    ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\other.key", otherKey));
+    const std::wstring pinned(pinnedKey.begin(), pinnedKey.end()), other(otherKey.begin(), otherKey.end());
+    struct Row {
+        const char* name;
+        const wchar_t* file;
+        std::wstring keys;
+        bool trusted;
+    };
+    const Row rows[] = {
+        {"no key pinned", L"pinned", L"", true},
+        {"its key pinned", L"pinned", pinned, true},
+        {"its key among two", L"pinned", other + L";" + pinned, true},
+        {"only another key pinned", L"pinned", other, false},
+        {"the other publisher's key, not its name", L"other", other, false},
+        {"the pinned name, no code-signing usage", L"noeku", L"", false},
+        {"the pinned name as O, no CN", L"nocn", L"", false},
+    };
+    for (const Row& row : rows) {
+        const std::wstring path = OwnFolder() + L"signed\\" + row.file + L".exe";
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << row.name;
+        EXPECT_EQ(IsTrustedUpgrader(file, path, GANTRY_UPGRADER_SIGNER, row.keys), row.trusted) << row.name;
+        CloseHandle(file);
     }
 }
 

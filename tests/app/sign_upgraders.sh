@@ -2,19 +2,20 @@
 # Makes the upgraders of the signature tests from the stand-in upgrader: a test
 # certificate authority and code-signing certificates (the pinned publisher name
 # and another one), made fresh on every run, never kept in the repository.
-#   sign_upgraders.sh UNSIGNED_EXE OUT_DIR PINNED_NAME OLD_EXE
+#   sign_upgraders.sh UNSIGNED_EXE OUT_DIR PINNED_NAME [OLD_EXE]
 # OUT_DIR then holds ca.der (the authority, for the prefix's root store) and
 #   unsigned.exe, pinned.exe, other.exe  the stand-in not signed, signed by the
 #                                        pinned name, by another name;
 #   tampered.exe  pinned.exe with one byte of its DOS stub changed: still a
 #                 program that runs, no longer what was signed;
-#   old.exe       OLD_EXE (an older version resource) signed by the pinned name;
+#   old.exe       OLD_EXE (an older version resource) signed by the pinned name,
+#                 when it is given;
 #   noeku.exe     signed by the pinned name with no extended key usage at all;
 #   nocn.exe      signed by a certificate with the pinned name as O and no CN;
 #   pinned.key, other.key  the SHA-256 of each certificate's SubjectPublicKeyInfo
 #                 in hex, as UPGRADER_SIGNER_KEYS takes it.
 set -euo pipefail
-src=$1 out=$2 pinned=$3 old=$4
+src=$1 out=$2 pinned=$3 old=${4:-}
 [ -n "$pinned" ] || { echo "sign_upgraders: no pinned signer name configured" >&2; exit 1; }
 rm -rf "$out"
 mkdir -p "$out/keys"
@@ -46,7 +47,7 @@ certify nocn "/O=$(escape "$pinned")" "$k/ext.cnf"
 for who in pinned other noeku nocn; do
     sign "$who" "$out/unsigned.exe" "$out/$who.exe"
 done
-sign pinned "$old" "$out/old.exe"
+[ -z "$old" ] || sign pinned "$old" "$out/old.exe"
 for who in pinned other; do
     openssl x509 -in "$k/$who.pem" -pubkey -noout | openssl pkey -pubin -outform der |
         openssl dgst -sha256 -r | cut -d' ' -f1 | tr -d '\n' >"$out/$who.key"

@@ -1,10 +1,10 @@
 #include "child_process.h"
 
 #include "tests/net/TestFiles.h"
+#include "tests/support/SimClient.h"
 #include "tests/support/Utf8Text.h"
 
 #include <shlobj.h>
-#include <wincrypt.h>
 
 #include <cstdio>
 
@@ -210,16 +210,7 @@ void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring
 
 bool TrustTestAuthority() {
     std::string der;
-    if (!test_files::Read(OwnFolder() + L"signed\\ca.der", der))
-        return false;
-    HCERTSTORE store =
-        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
-    const BOOL added = store && CertAddEncodedCertificateToStore(
-                                    store, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                    static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
-    if (store)
-        CertCloseStore(store, 0);
-    return added != FALSE;
+    return test_files::Read(OwnFolder() + L"signed\\ca.der", der) && TrustRootCertificate(der);
 }
 
 } // namespace testing_support

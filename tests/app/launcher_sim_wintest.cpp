@@ -139,10 +139,15 @@ protected:
         ASSERT_TRUE(test_files::Read(OwnFolder() + L"signed\\" + upgrader + L".exe", bytes));
         ASSERT_TRUE(sim_.SetContent(L"update", kUpgraderPath, bytes, L"application/octet-stream"));
     }
-    size_t Requests(const std::wstring& path) {
+    // Requests of the update host for path; inClear counts those not in TLS.
+    size_t Requests(const std::wstring& path, size_t* inClear = nullptr) {
         size_t n = 0;
-        for (const SimRequest& r : sim_.Log())
-            n += r.host == L"update" && r.path == path;
+        for (const SimRequest& r : sim_.Log()) {
+            const bool match = r.host == L"update" && r.path == path;
+            n += match;
+            if (inClear)
+                *inClear += match && !r.secure;
+        }
         return n;
     }
     static constexpr const wchar_t* kVersionPath = L"/Orvo/tavro/official/app.ini";
@@ -188,6 +193,31 @@ TEST_F(SelfUpdate, ACorrectlySignedUpgraderOfTheWrongVersionIsRefusedAndTheRight
     GetPrivateProfileStringW(L"version", L"lastUpgradeVer", L"", last, 32,
                              (upgrade + L"LastUpgrade.ini").c_str());
     EXPECT_STREQ(last, L"3.0.1.0");
+    RemoveTree(folders[0]);
+}
+
+// The launcher built with https hosts fetches the version file and the upgrader in
+// TLS only, and starts the verified upgrader as over http.
+TEST_F(SelfUpdate, OverHttpsTheVersionFileAndTheUpgraderGoInTlsOnly) {
+    ASSERT_TRUE(TrustSimAuthority()) << "run through ctest (with-sim --tls)";
+    ASSERT_TRUE(sim_.SetContent(L"update", kVersionPath, "[version]\r\ncurrentversion=3.0.1.0\r\n"));
+    Serve(L"pinned");
+    UpgradeWatch started;
+    const ChildResult r =
+        RunChild(BuildPath("tests/app/OrvoGantryHttps.exe"), L"", 90000, UpgradeWatch::OnWindows, &started);
+    EXPECT_TRUE(r.exited);
+    EXPECT_EQ(r.exitCode, 0u);
+    EXPECT_EQ(started.boxes, 1);
+    size_t inClear = 0;
+    EXPECT_EQ(Requests(kVersionPath, &inClear), 1u);
+    EXPECT_EQ(Requests(kUpgraderPath, &inClear), 1u);
+    EXPECT_EQ(inClear, 0u);
+    const std::vector<std::wstring> folders = AdminUpgradeFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    std::map<std::string, std::wstring> run;
+    for (int i = 0; i < 100 && run.empty(); ++i, Sleep(50))
+        run = ReadKeyValueFile(folders[0] + L"\\OrvoGantryUpgrade.exe.txt");
+    EXPECT_EQ(run["cmdline"], L" /S /KOUPGRADE");
     RemoveTree(folders[0]);
 }
 

@@ -245,11 +245,7 @@ public:
     explicit PostedCall(std::function<void()> call) : call_(std::move(call)) {
         static const ATOM cls = [] {
             WNDCLASSW wc = {};
-            wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-                if (m == WM_APP)
-                    reinterpret_cast<PostedCall*>(lp)->call_();
-                return m == WM_APP ? 0 : DefWindowProcW(w, m, wp, lp);
-            };
+            wc.lpfnWndProc = WindowProc;
             wc.hInstance = GetModuleHandleW(nullptr);
             wc.lpszClassName = L"GantryPostedCall";
             return RegisterClassW(&wc);
@@ -261,6 +257,13 @@ public:
     void Post() { PostMessageW(window_, WM_APP, 0, reinterpret_cast<LPARAM>(this)); }
 
 private:
+    // A named function: a lambda has no stdcall conversion for the x86 window procedure.
+    static LRESULT CALLBACK WindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_APP)
+            reinterpret_cast<PostedCall*>(lp)->call_();
+        return m == WM_APP ? 0 : DefWindowProcW(w, m, wp, lp);
+    }
+
     std::function<void()> call_;
     HWND window_ = nullptr;
 };

@@ -1,7 +1,8 @@
 // The real launcher executable against the simulator on the ports this build was
 // configured for: the code paths that load their DLLs on first use (WinINet and IP
 // Helper for a report, MSIMG32 and COMCTL32 for painting and mouse tracking) work
-// in the shipped program too, and the self-update runs end to end.
+// in the shipped program too, and the self-update runs end to end. The copy built
+// with its six hosts on https (OrvoGantryHttps) does the same in TLS only.
 #include "child_process.h"
 #include "tests/net/TestFiles.h"
 #include "tests/support/SimClient.h"
@@ -13,8 +14,16 @@ using namespace testing_support;
 
 namespace {
 
+// The launcher as shipped to the test hosts, and its copy whose hosts are on https.
+struct LauncherBuild {
+    const char* exe;
+    bool secure;
+};
+const LauncherBuild kBuilds[] = {{"app/OrvoGantry.exe", false}, {"tests/app/OrvoGantryHttps.exe", true}};
+
 class LauncherWithPlatform : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(TrustSimAuthority()) << "run through ctest (with-sim --tls)"; }
     void SetUp() override {
         sim_ = SimClient::FromEnvironment();
         ASSERT_TRUE(sim_.IsValid());
@@ -26,15 +35,23 @@ protected:
 };
 
 TEST_F(LauncherWithPlatform, TheInstallReportReachesTheBeaconHostAndTheLauncherEnds) {
-    const ChildResult r = RunChild(BuildPath("app/OrvoGantry.exe"), L"/setupsucc", 60000);
-    ASSERT_TRUE(r.started);
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0u);
-    EXPECT_FALSE(r.sawVisibleWindow);
-    const auto beacons =
-        sim_.WaitForRequests([](const SimRequest& q) { return q.host == L"beacon"; }, 1, 10000);
-    ASSERT_EQ(beacons.size(), 1u);
-    EXPECT_EQ(beacons[0].path.rfind(L"/ps.gif?id=2&gid=1036&e1=wd&e2=orvoportal&e3=tavro&e4=", 0), 0u);
+    for (const LauncherBuild& build : kBuilds) {
+        SCOPED_TRACE(build.exe);
+        ASSERT_TRUE(sim_.Reset());
+        RemoveTree(AppDataRootPath()); // each build's first run
+        const ChildResult r = RunChild(BuildPath(build.exe), L"/setupsucc", 60000);
+        ASSERT_TRUE(r.started);
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0u);
+        EXPECT_FALSE(r.sawVisibleWindow);
+        // (A TLS connection that carried no request is logged with an empty path.)
+        const auto beacons = sim_.WaitForRequests(
+            [](const SimRequest& q) { return q.host == L"beacon" && q.path.rfind(L"/ps.gif?", 0) == 0; }, 1,
+            10000);
+        ASSERT_EQ(beacons.size(), 1u);
+        EXPECT_EQ(beacons[0].path.rfind(L"/ps.gif?id=2&gid=1036&e1=wd&e2=orvoportal&e3=tavro&e4=", 0), 0u);
+        EXPECT_EQ(beacons[0].secure, build.secure);
+    }
 }
 
 // Moves the pointer over the login window's buttons, then closes it.
@@ -61,19 +78,25 @@ struct HoverAndClose {
 };
 
 TEST_F(LauncherWithPlatform, TheLoginPageIsRequestedAndTheWindowPaintsAndTracksTheMouse) {
-    HoverAndClose watch;
-    const ChildResult r =
-        RunChild(BuildPath("app/OrvoGantry.exe"), L"", 60000, HoverAndClose::OnWindows, &watch);
-    EXPECT_TRUE(watch.done);
-    EXPECT_TRUE(r.exited);
-    EXPECT_EQ(r.exitCode, 0u);
-    const auto pages = sim_.WaitForRequests(
-        [](const SimRequest& q) {
-            return q.host == L"web" && q.path.rfind(L"/tavro/wd/index.html?", 0) == 0;
-        },
-        1, 5000);
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_NE(pages[0].path.find(L"&runcount=1&"), std::wstring::npos);
+    for (const LauncherBuild& build : kBuilds) {
+        SCOPED_TRACE(build.exe);
+        ASSERT_TRUE(sim_.Reset());
+        RemoveTree(AppDataRootPath()); // each build's first run
+        HoverAndClose watch;
+        const ChildResult r = RunChild(BuildPath(build.exe), L"", 60000, HoverAndClose::OnWindows, &watch);
+        EXPECT_TRUE(watch.done);
+        EXPECT_TRUE(r.exited);
+        EXPECT_EQ(r.exitCode, 0u);
+        const auto pages = sim_.WaitForRequests(
+            [](const SimRequest& q) {
+                return q.host == L"web" && q.path.rfind(L"/tavro/wd/index.html?", 0) == 0;
+            },
+            1, 5000);
+        ASSERT_GE(pages.size(), 1u);
+        EXPECT_NE(pages[0].path.find(L"&runcount=1&"), std::wstring::npos);
+        for (const SimRequest& page : pages)
+            EXPECT_EQ(page.secure, build.secure);
+    }
 }
 
 // Closes the upgrade box when it shows; with closeWhenBack, closes the launcher

@@ -24,6 +24,20 @@ class Faults(SimTestCase):
         self.set_fault("update", "/f/data.bin", "none")
         self.assertEqual(self.sim.get("update", "/f/data.bin")[2], BODY)
 
+    def test_statuses_without_a_body_send_none(self):
+        # Two requests on one connection: the second answer must start right after
+        # the first one's head.
+        for code in (204, 304):
+            with self.subTest(code=code):
+                self.set_fault("update", "/f/data.bin", "status", code=code, count=1)
+                s = self.sim.raw("update", GET + GET.replace(b"\r\n\r\n", b"\r\nConnection: close\r\n\r\n"))
+                status, headers, rest = read_head(s)
+                data, _ = read_to_close(s)
+                s.close()
+                self.assertEqual(status, code)
+                self.assertEqual(int(headers.get("content-length", "0")), 0)
+                self.assertTrue((rest + data).startswith(b"HTTP/1."), (rest + data)[:40])
+
     def test_status_with_a_location(self):
         self.set_fault("update", "/f/data.bin", "status", code=302, location="http://127.0.0.1:1/elsewhere")
         status, headers, _ = self.sim.get("update", "/f/data.bin")

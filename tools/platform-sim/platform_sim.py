@@ -338,7 +338,11 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "status":
             code = fault.int_param("code", 500)
             extra = [("Location", fault.params["location"])] if "location" in fault.params else []
-            self._send(code, "text/plain", ("simulated status %d\n" % code).encode(), extra)
+            # 1xx, 204 and 304 answers have no body: bytes sent after one would be
+            # read as the start of the next answer on the same connection.
+            no_body = code < 200 or code in (204, 304)
+            body = b"" if no_body else ("simulated status %d\n" % code).encode()
+            self._send(code, "text/plain", body, extra)
         elif mode == "short":
             sent = min(fault.int_param("bytes", len(payload) // 2), len(payload))
             announced = max(len(payload), sent + 1)

@@ -173,6 +173,18 @@ protected:
         }
         return n;
     }
+    // The stand-in upgrader ran silently from one fresh folder, which is then removed.
+    // Its admin-only security cannot be seen here: Wine 8 keeps no DACL set on a
+    // folder (it reports one made from the Unix permissions).
+    void ExpectUpgraderStartedFromOneAdminFolder() {
+        const std::vector<std::wstring> folders = AdminUpgradeFolders();
+        ASSERT_EQ(folders.size(), 1u);
+        std::map<std::string, std::wstring> run;
+        for (int i = 0; i < 100 && run.empty(); ++i, Sleep(50))
+            run = ReadKeyValueFile(folders[0] + L"\\OrvoGantryUpgrade.exe.txt");
+        EXPECT_EQ(run["cmdline"], L" /S /KOUPGRADE");
+        RemoveTree(folders[0]);
+    }
     static constexpr const wchar_t* kVersionPath = L"/Orvo/tavro/official/app.ini";
     static constexpr const wchar_t* kUpgraderPath = L"/Orvo/tavro/official/Orvotavro.exe";
 };
@@ -204,19 +216,11 @@ TEST_F(SelfUpdate, ACorrectlySignedUpgraderOfTheWrongVersionIsRefusedAndTheRight
     EXPECT_TRUE(r.exited);
     EXPECT_EQ(r.exitCode, 0u); // it ended itself once the upgrader ran
     EXPECT_EQ(started.boxes, 1);
-    const std::vector<std::wstring> folders = AdminUpgradeFolders();
-    // Its admin-only security cannot be seen here: Wine 8 keeps no DACL set on a
-    // folder (it reports one made from the Unix permissions).
-    ASSERT_EQ(folders.size(), 1u);
-    std::map<std::string, std::wstring> run;
-    for (int i = 0; i < 100 && run.empty(); ++i, Sleep(50))
-        run = ReadKeyValueFile(folders[0] + L"\\OrvoGantryUpgrade.exe.txt");
-    EXPECT_EQ(run["cmdline"], L" /S /KOUPGRADE");
+    ExpectUpgraderStartedFromOneAdminFolder();
     wchar_t last[32] = L"";
     GetPrivateProfileStringW(L"version", L"lastUpgradeVer", L"", last, 32,
                              (upgrade + L"LastUpgrade.ini").c_str());
     EXPECT_STREQ(last, L"3.0.1.0");
-    RemoveTree(folders[0]);
 }
 
 // The launcher built with https hosts fetches the version file and the upgrader in
@@ -235,13 +239,7 @@ TEST_F(SelfUpdate, OverHttpsTheVersionFileAndTheUpgraderGoInTlsOnly) {
     EXPECT_EQ(Requests(kVersionPath, &inClear), 1u);
     EXPECT_EQ(Requests(kUpgraderPath, &inClear), 1u);
     EXPECT_EQ(inClear, 0u);
-    const std::vector<std::wstring> folders = AdminUpgradeFolders();
-    ASSERT_EQ(folders.size(), 1u);
-    std::map<std::string, std::wstring> run;
-    for (int i = 0; i < 100 && run.empty(); ++i, Sleep(50))
-        run = ReadKeyValueFile(folders[0] + L"\\OrvoGantryUpgrade.exe.txt");
-    EXPECT_EQ(run["cmdline"], L" /S /KOUPGRADE");
-    RemoveTree(folders[0]);
+    ExpectUpgraderStartedFromOneAdminFolder();
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "app/GlobalModule.h"
 #include "app/base/Handles.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/RetiredForms.h"
 #include "app/base/Utils.h"
 #include "browser/windows/FormGame.h"

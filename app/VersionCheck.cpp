@@ -7,7 +7,7 @@
 // and the end of the report modes (UM_EXIT_APP) all happen on the main thread.
 #include "app/GlobalModule.h"
 
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/UpgradeRange.h"
 #include "app/UpgraderSignature.h"
 #include "app/UpgraderStart.h"

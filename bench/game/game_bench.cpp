@@ -7,7 +7,7 @@
 #include "bench/BenchClock.h"
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "browser/windows/FormGame.h"
 #include "tests/windows/LoginWindowTestAccess.h"
 

@@ -4,7 +4,7 @@
 #include "app/base/Handles.h"
 #include "app/base/Utils.h"
 #include "app/GlobalModule.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "browser/windows/GameLayout.h"
 #include "browser/windows/GameRules.h"
 #include "browser/windows/PageMarkers.h"

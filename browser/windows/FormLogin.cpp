@@ -2,7 +2,7 @@
 
 #include "app/base/Endpoints.h"
 #include "app/GlobalModule.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/base/Utils.h"
 #include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/LoginMarkers.h"

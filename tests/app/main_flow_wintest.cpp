@@ -4,7 +4,7 @@
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
 #include "app/base/Utils.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/RetiredForms.h"
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"

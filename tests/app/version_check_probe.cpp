@@ -17,7 +17,7 @@
 // whether this process is elevated.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/base/Utils.h"
 #include "browser/windows/FormGame.h"
 #include "net/HttpDownloader.h"

@@ -5,7 +5,7 @@
 // changes, no new windows) come through the view's own event sink.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/RetiredForms.h"
 #include "res/resource.h"
 #include "tests/browser/BrowserTestSupport.h"

@@ -5,7 +5,7 @@
 // are raised through the login view's own event sink, with the control's arguments.
 #include "app/GlobalModule.h"
 #include "app/MainFlow.h"
-#include "app/Messages.h"
+#include "app/base/Messages.h"
 #include "app/base/Endpoints.h"
 #include "app/base/Utils.h"
 #include "browser/host/AxHostWindow.h"

@@ -354,7 +354,7 @@ TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVer
                                    (UpgradeFolder() + L"LastUpgrade.ini").c_str());
         Watch watch;
         ChildResult child;
-        auto v = Probe(L"check", 5, watch, child);
+        auto v = Probe(L"check", 8, watch, child);
         ASSERT_TRUE(child.exited);
         EXPECT_EQ(v["end"], L"timeout"); // the launcher goes on
         EXPECT_EQ(watch.boxes, 1);       // and asks nothing more

@@ -39,3 +39,20 @@ void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
     }
     m_installRecord.SendUnionStats(platformBrowser, url);
 }
+
+void CGlobalModule::OpenPlatformPage(PlatformPage page) {
+    switch (page) {
+    case PlatformPage::Home:
+        OpenUrlInBrowser(endpoints::HomePageUrl());
+        break;
+    case PlatformPage::Pay:
+        OpenUrlInBrowser(GetPayUrl());
+        break;
+    case PlatformPage::Service:
+        OpenUrlInBrowser(endpoints::ServicePageUrl());
+        break;
+    case PlatformPage::Forum:
+        OpenUrlInBrowser(endpoints::ForumPageUrl());
+        break;
+    }
+}

@@ -58,7 +58,7 @@ bool CSharedBrowserState::TakeRefererPending(std::wstring& url) {
     return true;
 }
 
-CGlobalModule::CGlobalModule() {
+CGlobalModule::CGlobalModule() : m_formLogin(*this) {
     // The forms, the window pointers, the install record and the strings are
     // built by their member initialisers, in that order, before this runs.
     SetLoginWindow(&m_formLogin);
@@ -201,4 +201,10 @@ BOOL CGlobalModule::PreTranslateMessage(MSG* msg) {
         m_pFormGame->PreTranslateMessage(msg))
         return TRUE;
     return FALSE;
+}
+
+void CGlobalModule::OnLoginPageComplete() {
+    m_installRecord.SendActiveBeacon();
+    if (!IsActiveCounted())
+        SetActiveCounted();
 }

@@ -10,6 +10,7 @@
 #include "app/base/AppModule.h"
 #include "app/base/Handles.h"
 #include "browser/windows/FormLogin.h"
+#include "browser/windows/WindowHost.h"
 #include "net/InstallRecord.h"
 #include "ui/FormBack.h"
 
@@ -41,7 +42,7 @@ private:
     std::wstring lastOpenedUrl_;
 };
 
-class CGlobalModule : public CMessageFilter, private IReportQueue {
+class CGlobalModule : public CMessageFilter, public IWindowHost, private IReportQueue {
 public:
     CGlobalModule();
     virtual ~CGlobalModule();
@@ -77,9 +78,9 @@ public:
     std::wstring GetUpgraderPath() const;
 
     // The logged-in user and the chosen server, written by the login window.
-    void SetUserName(const std::wstring& name) { m_strUserName = name; }
+    void SetUserName(const std::wstring& name) override { m_strUserName = name; }
     std::wstring GetUserName() const { return m_strUserName; }
-    void SetServerId(const std::wstring& id) { m_strServerId = id; }
+    void SetServerId(const std::wstring& id) override { m_strServerId = id; }
     std::wstring GetServerId() const { return m_strServerId; }
 
     // Shared with the download workers.
@@ -96,7 +97,7 @@ public:
 
     // Version check and self-update; the one completion handler of every request.
     // Main thread (the login window's): the workers post their results to it.
-    void StartVersionCheck();
+    void StartVersionCheck() override;
     // False when the request could not be queued (no downloader, no memory).
     bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
     // userData is the module's callback gate: after the module has closed it
@@ -119,7 +120,17 @@ public:
 
     // External pages.
     std::wstring GetPayUrl() const;
-    void OpenUrlInBrowser(const std::wstring& url);
+    void OpenUrlInBrowser(const std::wstring& url) override;
+
+    // What the windows get from the application (see WindowHost.h).
+    HINSTANCE Instance() const override { return m_hInstance; }
+    const wchar_t* WindowClassName() const override { return m_szClassName; }
+    const wchar_t* WindowTitle() const override { return m_szTitle; }
+    std::wstring LoginUrl() const override { return m_strLoginUrl; }
+    void OpenPlatformPage(PlatformPage page) override;
+    void OnLoginPageComplete() override;
+    CFormBack& Backdrop() override { return m_formBack; }
+    void ContinueExternalLogin(const std::wstring& url) override { m_formLogin.ContinueExternalLogin(url); }
 
     // Values stored by the process entry.
     HINSTANCE m_hInstance = nullptr;

@@ -13,15 +13,26 @@
 #include <shldisp.h>
 #include <shlwapi.h>
 
-#include <memory>
 #include <utility>
 
 namespace {
 
-// The game window whose WM_DESTROY has retired it: its WM_NCDESTROY, which clears
-// the object's handle, still goes to it (a question box of it may still be open
-// and must not act on a dead, perhaps reused, handle).
-CFormGame* g_endingGame = nullptr;
+// A window object made on request is forgotten by the module and retires (the
+// message loop frees it) once its window has had its last message, or at once when
+// it never got a window. Its code may still be on the stack then.
+template <typename Form> void Retire(Form* form, Form*& slot) {
+    if (slot == form)
+        slot = nullptr;
+    form->SetFinalMessageHook(nullptr);
+    g_retiredForms.Retire(form);
+}
+
+template <typename Form> Form* CreateOnRequest(Form*& slot) {
+    auto* form = new Form(g_module);
+    slot = form; // its messages reach it from its window's first one on
+    form->SetFinalMessageHook([form, &slot](CKoForm&) { Retire(form, slot); });
+    return form;
+}
 
 void OpenGameWindow() {
     // A second request (a page that navigates twice, another process posting the
@@ -31,16 +42,14 @@ void OpenGameWindow() {
         current->BringToFront();
         return;
     }
-    auto* game = new CFormGame();
-    g_module.m_pFormGame = game; // its messages are routed from the first one on
+    CFormGame* game = CreateOnRequest(g_module.m_pFormGame);
     game->SetBounds(RECT{0, 0, 1250, 700});
     const bool made = game->Init(g_module.m_formLogin.GetGameUrl());
     if (g_module.m_pFormGame != game)
-        return; // its page ended it at once; it is retired already
+        return; // its page ended it at once
     if (!made) {
         // The login window and its backdrop stay as they are.
-        g_module.m_pFormGame = nullptr;
-        g_retiredForms.RetireGame(game);
+        Retire(game, g_module.m_pFormGame);
         return;
     }
     g_module.PublishGameWindow(game->GetHwnd());
@@ -49,45 +58,34 @@ void OpenGameWindow() {
     ShowWindow(g_module.m_formBack.GetHwnd(), SW_HIDE);
 }
 
+// Only the newest external-login window is kept: an older one still open closes
+// first (and retires at its last message); one that never got a window retires here.
+void CloseExternalLoginWindow() {
+    CFormQQLogin* previous = g_module.m_pFormQQLogin;
+    if (!previous)
+        return;
+    if (const HWND window = previous->GetHwnd())
+        DestroyWindow(window);
+    if (g_module.m_pFormQQLogin == previous)
+        Retire(previous, g_module.m_pFormQQLogin);
+}
+
 void OpenExternalLoginWindow() {
-    // Only the newest window is kept: an older one still open closes first, and its
-    // WM_NCDESTROY (below) retires it. One that never got a window retires here.
-    if (CFormQQLogin* previous = g_module.m_pFormQQLogin) {
-        if (previous->GetHwnd())
-            previous->Close();
-        if (g_module.m_pFormQQLogin == previous) {
-            g_module.m_pFormQQLogin = nullptr;
-            g_retiredForms.RetireQQLogin(previous);
-        }
-    }
-    auto* form = new CFormQQLogin();
-    g_module.m_pFormQQLogin = form;
+    CloseExternalLoginWindow();
+    CFormQQLogin* form = CreateOnRequest(g_module.m_pFormQQLogin);
     form->SetBounds(RECT{0, 0, 880, 420});
     form->Init(g_module.m_formLogin.GetExternalLoginUrl());
     // The page may have closed the window already (a return address at once).
     form->ShowCenteredInWorkArea();
 }
 
-// The external-login window is gone: the module forgets it and the object retires.
-// Its code may still be on the stack (it closed itself from a browser event), so it
-// is freed later, when the next one retires or at exit.
-LRESULT OnExternalLoginWindowGone(CFormQQLogin* form, HWND window, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = form->HandleMessage(window, WM_NCDESTROY, wParam, lParam);
-    g_module.m_pFormQQLogin = nullptr;
-    g_retiredForms.RetireQQLogin(form);
-    return result;
-}
-
 // The game window is being destroyed, whichever way it ended: its tray icon goes
-// with it, the object is retired (the message loop frees it), and the login
+// with it, the module forgets it (it retires at its last message), and the login
 // window and its backdrop come back.
 void OnGameClosed() {
-    CFormGame* game = g_module.m_pFormGame;
+    CFormGame* game = std::exchange(g_module.m_pFormGame, nullptr);
     game->DeleteTrayIcon();
-    g_module.m_pFormGame = nullptr;
-    g_endingGame = game;
     g_module.PublishGameWindow(nullptr);
-    g_retiredForms.RetireGame(game);
     CFormLogin& login = g_module.m_formLogin;
     const HWND back = g_module.m_formBack.GetHwnd();
     login.ReturnFromGame();
@@ -100,10 +98,6 @@ void OnGameClosed() {
     PostMessageW(login.GetHwnd(), WM_NULL, 0, 0);
 }
 
-bool Is(HWND window, HWND formWindow) {
-    return formWindow && window == formWindow;
-}
-
 // Not in an elevated run: any program of the user can put a file there.
 void StartIconAnimation() {
     if (g_module.IsElevatedRun())
@@ -111,11 +105,6 @@ void StartIconAnimation() {
     const std::wstring path = GetAppDataFolder() + L"iconAnimate.exe";
     if (PathFileExistsW(path.c_str()))
         ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-LRESULT OnGameWindowGone(HWND window, WPARAM wParam, LPARAM lParam) {
-    CFormGame* game = std::exchange(g_endingGame, nullptr);
-    return game->HandleMessage(window, WM_NCDESTROY, wParam, lParam);
 }
 
 void RunNormalStart() {
@@ -196,23 +185,17 @@ int RunMainFlow() {
 }
 
 void EndWindowsAtExit() {
-    std::unique_ptr<CFormGame> game(std::exchange(g_module.m_pFormGame, nullptr));
-    g_module.PublishGameWindow(nullptr);
-    if (game) {
-        game->DeleteTrayIcon();
+    if (CFormGame* game = g_module.m_pFormGame) {
         // Forgotten first, so its WM_DESTROY does not bring the login window back.
+        g_module.m_pFormGame = nullptr;
+        g_module.PublishGameWindow(nullptr);
+        game->DeleteTrayIcon();
         if (const HWND window = game->GetHwnd())
-            DestroyWindow(window);
+            DestroyWindow(window); // its last message retires it
+        else
+            Retire(game, g_module.m_pFormGame);
     }
-    // Its WM_NCDESTROY retires it; one that never got a window retires here.
-    if (CFormQQLogin* qq = g_module.m_pFormQQLogin) {
-        if (const HWND window = qq->GetHwnd())
-            DestroyWindow(window);
-        if (g_module.m_pFormQQLogin == qq) {
-            g_module.m_pFormQQLogin = nullptr;
-            g_retiredForms.RetireQQLogin(qq);
-        }
-    }
+    CloseExternalLoginWindow();
     g_retiredForms.FreeReleased();
 }
 
@@ -242,38 +225,30 @@ void ToggleDesktop() {
 }
 
 LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == UM_ENTER_GAME) {
+    switch (message) {
+    case UM_ENTER_GAME:
         OpenGameWindow();
         return 0;
-    }
-    if (message == UM_UPGRADE_PROMPT) {
+    case UM_UPGRADE_PROMPT:
         g_module.ShowUpgradePrompt();
         return 0;
-    }
-    if (message == UM_UPGRADER_READY) {
+    case UM_UPGRADER_READY:
         g_module.StartDownloadedUpgrader();
         return 0;
-    }
-    if (message == UM_EXTERNAL_LOGIN)
+    case UM_EXTERNAL_LOGIN:
         OpenExternalLoginWindow(); // and on to the target window, which passes it on
-
-    if (CFormQQLogin* qq = g_module.m_pFormQQLogin; qq && Is(window, qq->GetHwnd())) {
-        if (message == WM_NCDESTROY)
-            return OnExternalLoginWindowGone(qq, window, wParam, lParam);
-        return qq->HandleMessage(window, message, wParam, lParam);
+        break;
+    default:
+        break;
     }
-    if (Is(window, g_module.m_formLogin.GetHwnd()))
-        return g_module.m_formLogin.HandleMessage(window, message, wParam, lParam);
-    if (Is(window, g_module.m_formBack.GetHwnd()))
-        return g_module.m_formBack.HandleMessage(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY && g_endingGame && Is(window, g_endingGame->GetHwnd()))
-        return OnGameWindowGone(window, wParam, lParam);
-    if (CFormGame* game = g_module.m_pFormGame; game && Is(window, game->GetHwnd())) {
-        if (message == WM_DESTROY) {
-            OnGameClosed();
-            return 0;
-        }
-        return game->HandleMessage(window, message, wParam, lParam);
+    // Each form is bound to its window from creation to the last message; messages
+    // sent while a window is being created find no form.
+    CKoForm* form = CKoForm::FromHwnd(window);
+    if (!form)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_DESTROY && form == g_module.m_pFormGame) {
+        OnGameClosed();
+        return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return form->HandleMessage(window, message, wParam, lParam);
 }

@@ -1,35 +1,18 @@
 #include "app/RetiredForms.h"
 
-#include "browser/windows/FormGame.h"
-#include "browser/windows/FormQQLogin.h"
-
 #include <algorithm>
-
-namespace {
-
-template <typename Form> void EraseReleased(std::vector<std::unique_ptr<Form>>& forms) {
-    forms.erase(std::remove_if(forms.begin(), forms.end(), [](const auto& f) { return f->CanBeFreed(); }),
-                forms.end());
-}
-
-} // namespace
 
 CRetiredForms::CRetiredForms() = default;
 CRetiredForms::~CRetiredForms() = default;
 
-void CRetiredForms::RetireGame(CFormGame* game) {
-    if (game)
-        m_games.emplace_back(game);
-}
-
-void CRetiredForms::RetireQQLogin(CFormQQLogin* form) {
-    if (form)
-        m_qqLogins.emplace_back(form);
+void CRetiredForms::Add(std::unique_ptr<CKoForm> form, std::function<bool()> canBeFreed) {
+    m_forms.push_back({std::move(form), std::move(canBeFreed)});
 }
 
 void CRetiredForms::FreeReleased() {
-    EraseReleased(m_games);
-    EraseReleased(m_qqLogins);
+    m_forms.erase(
+        std::remove_if(m_forms.begin(), m_forms.end(), [](const Retired& r) { return r.canBeFreed(); }),
+        m_forms.end());
 }
 
 BOOL CRetiredForms::PreTranslateMessage(MSG*) {

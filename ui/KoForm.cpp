@@ -25,7 +25,17 @@ HWND InsertAfterForTopMost() {
 CKoForm::CKoForm() = default;
 
 CKoForm::~CKoForm() {
+    // A window that outlives its form must not lead its messages to freed memory.
+    if (window && FromHwnd(window) == this)
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     controls.clear();
+}
+
+CKoForm* CKoForm::FromHwnd(HWND hwnd) {
+    auto* form = hwnd ? reinterpret_cast<CKoForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+    // A form that has already let go of the window (dropped it before destroying
+    // it) gets none of its last messages.
+    return form && form->window == hwnd ? form : nullptr;
 }
 
 bool CKoForm::OnLButtonDown(WPARAM, POINT) {
@@ -136,6 +146,7 @@ bool CKoForm::Create(const wchar_t* windowClass, const wchar_t* windowName, HINS
                              bounds.bottom, parent, nullptr, instance, nullptr);
     if (!window)
         return false;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowTextW(window, L"OrvoValdrenna");
     return true;
 }
@@ -280,10 +291,7 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     }
     case WM_NCDESTROY:
-        // The handle may be reused for another window from now on.
-        window = nullptr;
-        pressedControl = nullptr;
-        trackingMouse = false;
+        OnFinalMessage();
         return 1;
     case WM_MOUSEWHEEL: {
         const MessagePoint screen = ScreenPointFromMessageParam(uint64_t(lParam));
@@ -301,6 +309,18 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     default:
         return 1;
     }
+}
+
+void CKoForm::OnFinalMessage() {
+    // The handle may be reused for another window from now on.
+    if (window && FromHwnd(window) == this)
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    window = nullptr;
+    pressedControl = nullptr;
+    trackingMouse = false;
+    // Taken out first: the hook may hand this object to a new owner.
+    if (FinalMessageHook hook = std::move(finalMessageHook_))
+        hook(*this);
 }
 
 BOOL CKoForm::PreTranslateMessage(MSG*) {

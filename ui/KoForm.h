@@ -8,6 +8,7 @@
 
 #include "ui/KoBaseControl.h"
 
+#include <functional>
 #include <vector>
 
 class CKoForm : public CKoBaseControl {
@@ -56,6 +57,16 @@ public:
     // windows that the message loop consults override it.
     virtual BOOL PreTranslateMessage(MSG* msg);
 
+    // The form whose window this is: bound when Create has stored the handle (so
+    // messages sent while CreateWindowExW runs find no form), unbound at the
+    // window's WM_NCDESTROY or when the form goes first. Null for any other window.
+    static CKoForm* FromHwnd(HWND window);
+    // Run as the last step of the window's WM_NCDESTROY, once the form has let go
+    // of its window: the owner of a form made on request takes it back here. The
+    // hook may hand the object on but must not free it (its code is on the stack).
+    using FinalMessageHook = std::function<void(CKoForm& form)>;
+    void SetFinalMessageHook(FinalMessageHook hook) { finalMessageHook_ = std::move(hook); }
+
     // The last control whose HitTest accepts the point, or null.
     CKoBaseControl* ControlAt(POINT pt) const;
     // Shown with a taskbar button, centred on the work area (or kept in place).
@@ -70,4 +81,9 @@ public:
     HWND window = nullptr;
     CKoBaseControl* pressedControl = nullptr; // under the last press (or double click)
     std::vector<CKoBaseControl*> controls;
+
+private:
+    void OnFinalMessage();
+
+    FinalMessageHook finalMessageHook_;
 };

@@ -3,7 +3,6 @@
 #include "app/base/Endpoints.h"
 #include "app/base/Handles.h"
 #include "app/base/Utils.h"
-#include "app/GlobalModule.h"
 #include "app/base/Messages.h"
 #include "browser/windows/GameLayout.h"
 #include "browser/windows/GameRules.h"
@@ -41,8 +40,8 @@ UINT TaskbarCreatedMessage() {
 }
 
 // The first popup of a menu resource, detached from its menu bar; null on failure.
-HMENU LoadFirstPopup(UINT id) {
-    ScopedMenu bar(LoadMenuW(g_module.m_hInstance, MAKEINTRESOURCEW(id)));
+HMENU LoadFirstPopup(HINSTANCE instance, UINT id) {
+    ScopedMenu bar(LoadMenuW(instance, MAKEINTRESOURCEW(id)));
     if (!bar)
         return nullptr;
     const HMENU popup = GetSubMenu(bar.Get(), 0);
@@ -69,25 +68,25 @@ void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
 
 } // namespace
 
-CFormGame::CFormGame() = default;
+CFormGame::CFormGame(IWindowHost& host) : m_host(host) {}
 
 CFormGame::~CFormGame() = default;
 
 void CFormGame::AddButton(CKoButton& button, UINT normal, UINT hover) {
-    button.SetImages(normal, g_module.m_hInstance, hover, hover);
+    button.SetImages(normal, m_host.Instance(), hover, hover);
     button.cursor = LoadCursorW(nullptr, IDC_HAND);
     AddControl(&button);
 }
 
 bool CFormGame::Init(const std::wstring& url) {
-    if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance, nullptr))
+    if (!Create(m_host.WindowClassName(), m_host.WindowTitle(), m_host.Instance(), nullptr))
         return false;
     SetWindowLongPtrW(window, GWL_STYLE,
                       LONG_PTR(CaptionlessWindowStyle(uint32_t(GetWindowLongPtrW(window, GWL_STYLE)))));
     // An elevated launcher still hears of a restarted shell.
     AllowMessageFromLowerIntegrity(window, TaskbarCreatedMessage());
 
-    const HINSTANCE instance = g_module.m_hInstance;
+    const HINSTANCE instance = m_host.Instance();
     m_imgTitle.isAlphaPng = LoadPngResource(instance, IDB_GAME_TITLE, m_imgTitle.image);
     AddControl(&m_imgTitle);
     AddButton(m_btnMinimize, IDB_GAME_MINIMIZE, IDB_GAME_MINIMIZE_HOVER);
@@ -250,13 +249,13 @@ bool CFormGame::OnLButtonUp(WPARAM flags, POINT pt) {
     } else if (hit == &m_btnClose) {
         AskAndClose(kCloseQuestion, false);
     } else if (hit == &m_btnService) {
-        g_module.OpenUrlInBrowser(endpoints::ServicePageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Service);
     } else if (hit == &m_btnPay) {
-        g_module.OpenUrlInBrowser(g_module.GetPayUrl());
+        m_host.OpenPlatformPage(PlatformPage::Pay);
     } else if (hit == &m_btnOfficialSite) {
-        g_module.OpenUrlInBrowser(endpoints::HomePageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Home);
     } else if (hit == &m_btnForum) {
-        g_module.OpenUrlInBrowser(endpoints::ForumPageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Forum);
     } else if (hit == &m_btnSettings) {
         ShowMainMenu();
     } else if (hit == &m_btnTray) {
@@ -292,7 +291,7 @@ UINT CFormGame::TrackMenu(HMENU popup, POINT at) {
 }
 
 bool CFormGame::ShowMainMenu() {
-    ScopedMenu popup(LoadFirstPopup(IDR_MENU_SETTINGS));
+    ScopedMenu popup(LoadFirstPopup(m_host.Instance(), IDR_MENU_SETTINGS));
     if (!popup)
         return false;
     const RECT button = m_btnSettings.GetBounds();
@@ -332,7 +331,7 @@ void CFormGame::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam 
     }
     case WN_NEW_WINDOW:
         // The view has cancelled it; the page stays.
-        g_module.OpenUrlInBrowser(m_view.GetUrl());
+        m_host.OpenUrlInBrowser(m_view.GetUrl());
         break;
     default:
         break;
@@ -340,7 +339,7 @@ void CFormGame::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam 
 }
 
 void CFormGame::HideToTray() {
-    const HICON icon = LoadIconW(g_module.m_hInstance, MAKEINTRESOURCEW(IDI_APP));
+    const HICON icon = LoadIconW(m_host.Instance(), MAKEINTRESOURCEW(IDI_APP));
     if (m_tray.Add(window, kTrayIconId, UM_TRAY_ICON, icon, kTitle))
         ShowWindow(window, SW_HIDE);
     else
@@ -373,7 +372,7 @@ void CFormGame::OnTrayIcon(UINT mouseMessage) {
 }
 
 void CFormGame::ShowTrayMenu() {
-    ScopedMenu popup(LoadFirstPopup(IDR_MENU_TRAY));
+    ScopedMenu popup(LoadFirstPopup(m_host.Instance(), IDR_MENU_TRAY));
     if (!popup)
         return;
     POINT at = {};

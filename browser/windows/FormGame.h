@@ -5,14 +5,16 @@
 // buttons open platform pages, minimise it, hide it to the tray, open the
 // settings menu (refresh, clear cache, start at logon) and close it.
 //
-// SharedWindowProc creates one object per entry into the game and routes its
-// messages. The window ends by its close button, WM_CLOSE, the tray menu's exit
-// or a page navigating to "wd_returnlogin=1"; the main flow then retires the
-// object and frees it from the message loop, when none of its code is running.
+// Its owner creates one object per entry into the game; the window's messages
+// reach it through its binding to the form. The window ends by its close button,
+// WM_CLOSE, the tray menu's exit or a page navigating to "wd_returnlogin=1"; the
+// owner then retires the object at its last message and frees it from the message
+// loop, when none of its code is running.
 // The tray icon goes with the window on every path.
 #pragma once
 
 #include "browser/host/BrowserView.h"
+#include "browser/windows/WindowHost.h"
 #include "browser/windows/TrayIcon.h"
 #include "ui/KoButton.h"
 #include "ui/KoForm.h"
@@ -23,7 +25,7 @@
 
 class CFormGame : public CKoForm {
 public:
-    CFormGame();
+    explicit CFormGame(IWindowHost& host);
     ~CFormGame() override;
 
     bool OnLButtonDown(WPARAM flags, POINT pt) override;
@@ -31,8 +33,8 @@ public:
     bool OnLButtonDblClk(WPARAM flags, POINT pt) override;
     void OnActivate(WPARAM wParam, LPARAM lParam) override;
     // Asks before WM_CLOSE ends the game (one question at a time); answers the tray
-    // icon and a restarted shell. The window's WM_DESTROY is SharedWindowProc's and
-    // never comes here; its WM_NCDESTROY does, and clears the handle.
+    // icon and a restarted shell. The window's WM_DESTROY is its owner's (the login
+    // window comes back) and never comes here; its WM_NCDESTROY does, and clears the handle.
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Every keyboard and mouse message goes to the browser first.
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -100,6 +102,7 @@ private:
     CKoButton m_btnService;
     CKoImage m_imgIcon;
     CKoLabel m_lblTitle;
+    IWindowHost& m_host;
     CBrowserView m_view;
     CTrayIcon m_tray; // after the view: the icon goes first
     bool m_bMaximized = false;

@@ -1,12 +1,12 @@
 #include "browser/windows/FormLogin.h"
 
 #include "app/base/Endpoints.h"
-#include "app/GlobalModule.h"
 #include "app/base/Messages.h"
 #include "app/base/Utils.h"
 #include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/LoginMarkers.h"
 #include "res/resource.h"
+#include "ui/FormBack.h"
 #include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
 #include "ui/TopMostSetting.h"
@@ -31,8 +31,10 @@ HWND InsertAfter() {
 
 } // namespace
 
+CFormLogin::CFormLogin(IWindowHost& host) : m_host(host) {}
+
 void CFormLogin::AddButton(CKoButton& button, UINT normal, UINT hover, const RECT& rc) {
-    button.SetImages(normal, g_module.m_hInstance, hover, hover);
+    button.SetImages(normal, m_host.Instance(), hover, hover);
     button.SetBounds(rc);
     button.cursor = LoadCursorW(nullptr, IDC_HAND);
     button.sliced = true;
@@ -40,8 +42,8 @@ void CFormLogin::AddButton(CKoButton& button, UINT normal, UINT hover, const REC
 }
 
 bool CFormLogin::Init() {
-    if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance,
-                g_module.m_formBack.GetHwnd()))
+    if (!Create(m_host.WindowClassName(), m_host.WindowTitle(), m_host.Instance(),
+                m_host.Backdrop().GetHwnd()))
         return false;
     SetWindowLongPtrW(window, GWL_STYLE, LoginStyle(GetWindowLongPtrW(window, GWL_STYLE)));
     // Layered like the backdrop it lies on, without frame or tool-window bits.
@@ -51,7 +53,7 @@ bool CFormLogin::Init() {
     // Every pixel of the key colour is see-through: the artwork below shows.
     SetLayeredWindowAttributes(window, kKeyColour, 0, LWA_COLORKEY);
 
-    const HINSTANCE instance = g_module.m_hInstance;
+    const HINSTANCE instance = m_host.Instance();
     m_background.isAlphaPng = LoadPngResource(instance, IDB_LOGIN_BACK, m_background.image);
     m_background.blendMode = false;
     m_background.imageInsets = RECT{5, 5, 5, 5};
@@ -76,7 +78,7 @@ bool CFormLogin::Init() {
     AddControl(&m_lblStatus);
     // The label's text leaves see-through pixels between its strokes; the backdrop
     // below hands clicks there back, so the whole rectangle is the link.
-    g_module.m_formBack.PassClicksTo(&m_lblStatus);
+    m_host.Backdrop().PassClicksTo(&m_lblStatus);
 
     // The browser waits off screen until its page has arrived or failed.
     if (!OpenLoginPage()) {
@@ -98,11 +100,11 @@ bool CFormLogin::OpenLoginPage() {
         }
         m_view.SetBlockNewWindow(true);
     }
-    return m_view.Navigate(g_module.GetLoginUrl());
+    return m_view.Navigate(m_host.LoginUrl());
 }
 
 bool CFormLogin::CreateWindowOnly() {
-    if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance, nullptr))
+    if (!Create(m_host.WindowClassName(), m_host.WindowTitle(), m_host.Instance(), nullptr))
         return false;
     SetWindowLongPtrW(window, GWL_STYLE, LoginStyle(GetWindowLongPtrW(window, GWL_STYLE)));
     LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
@@ -113,7 +115,7 @@ bool CFormLogin::CreateWindowOnly() {
 
 void CFormLogin::ReturnFromGame() {
     m_state.ReturnFromGame();
-    m_view.Navigate(g_module.GetLoginUrl());
+    m_view.Navigate(m_host.LoginUrl());
 }
 
 void CFormLogin::ContinueExternalLogin(const std::wstring& url) {
@@ -157,21 +159,19 @@ void CFormLogin::ShowNetworkError() {
     if (!placement.apply)
         return;
     const std::wstring failed = m_view.GetUrl(); // empty when no browser could be made
-    WriteIniString(L"Error", L"ErrorUrl", failed.empty() ? g_module.GetLoginUrl() : failed);
+    WriteIniString(L"Error", L"ErrorUrl", failed.empty() ? m_host.LoginUrl() : failed);
     ShowLoginState(true, placement.keepPosition);
-    g_module.m_formBack.ShowAsAppWindow(placement.keepPosition);
+    m_host.Backdrop().ShowAsAppWindow(placement.keepPosition);
     // A login page that cannot load (moved, its host down) must not keep an update
     // that would repair the launcher from arriving: the check starts here too.
     // Once per process; after a game no result is placed, so none starts then.
-    g_module.StartVersionCheck();
+    m_host.StartVersionCheck();
 }
 
 void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam) {
     switch (kind) {
     case WN_DOCUMENT_COMPLETE:
-        g_module.m_installRecord.SendActiveBeacon();
-        if (!g_module.IsActiveCounted())
-            g_module.SetActiveCounted();
+        m_host.OnLoginPageComplete();
         break;
     case WN_NAVIGATE_ERROR:
         ShowNetworkError();
@@ -184,8 +184,8 @@ void CFormLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLParam
         if (!placement.apply)
             break;
         ShowLoginState(false, placement.keepPosition);
-        g_module.m_formBack.ShowAsAppWindow(placement.keepPosition);
-        g_module.StartVersionCheck();
+        m_host.Backdrop().ShowAsAppWindow(placement.keepPosition);
+        m_host.StartVersionCheck();
         break;
     }
     case WN_NEW_WINDOW:
@@ -201,12 +201,12 @@ void CFormLogin::OnBeforeNavigate() {
     // Frames of the web host count as its page does; any other server's do not.
     const LoginMarkers markers = ReadLoginMarkers(url, endpoints::PlatformWebHost());
     if (markers.hasUserName)
-        g_module.SetUserName(markers.userName);
-    g_module.SetServerId(std::wstring());
+        m_host.SetUserName(markers.userName);
+    m_host.SetServerId(std::wstring());
     if (!markers.enterGame)
         return;
     if (!markers.serverId.empty())
-        g_module.SetServerId(markers.serverId);
+        m_host.SetServerId(markers.serverId);
     m_strGameUrl = url;
     // The login page stays; the game opens once this event has finished.
     m_view.CancelThisNavigation();
@@ -221,7 +221,7 @@ void CFormLogin::OnNewWindow() {
         PostMessageW(window, UM_EXTERNAL_LOGIN, 0, 0);
         return;
     }
-    g_module.OpenUrlInBrowser(url);
+    m_host.OpenUrlInBrowser(url);
 }
 
 bool CFormLogin::OnLButtonDown(WPARAM flags, POINT pt) {
@@ -257,18 +257,18 @@ bool CFormLogin::OnLButtonUp(WPARAM flags, POINT pt) {
     // Actions may show a modal box or destroy this window: nothing of this object
     // is touched after them.
     if (hit == &m_btnMinimize) {
-        ShowWindow(g_module.m_formBack.GetHwnd(), SW_MINIMIZE); // this window, owned by it, goes along
+        ShowWindow(m_host.Backdrop().GetHwnd(), SW_MINIMIZE); // this window, owned by it, goes along
     } else if (hit == &m_btnClose) {
         if (MessageBoxW(window, kQuitQuestion, kNotice, MB_YESNO | MB_DEFBUTTON2) == IDYES)
             Close();
     } else if (hit == &m_btnHome) {
-        g_module.OpenUrlInBrowser(endpoints::HomePageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Home);
     } else if (hit == &m_btnPay) {
-        g_module.OpenUrlInBrowser(g_module.GetPayUrl());
+        m_host.OpenPlatformPage(PlatformPage::Pay);
     } else if (hit == &m_btnService) {
-        g_module.OpenUrlInBrowser(endpoints::ServicePageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Service);
     } else if (hit == &m_btnForum) {
-        g_module.OpenUrlInBrowser(endpoints::ForumPageUrl());
+        m_host.OpenPlatformPage(PlatformPage::Forum);
     } else if (hit == &m_lblStatus) {
         OnStatusLabelClicked();
     }
@@ -304,7 +304,7 @@ BOOL CFormLogin::PreTranslateMessage(MSG* msg) {
         // Bring the backdrop under this window again before anything else happens.
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
-        SetWindowPos(g_module.m_formBack.GetHwnd(), HWND_TOP, origin.x, origin.y, 0, 0, SWP_NOSIZE);
+        SetWindowPos(m_host.Backdrop().GetHwnd(), HWND_TOP, origin.x, origin.y, 0, 0, SWP_NOSIZE);
     }
     return FALSE;
 }

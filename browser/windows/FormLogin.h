@@ -7,6 +7,7 @@
 #pragma once
 
 #include "browser/host/BrowserView.h"
+#include "browser/windows/WindowHost.h"
 #include "browser/windows/LoginState.h"
 #include "ui/KoButton.h"
 #include "ui/KoForm.h"
@@ -17,6 +18,8 @@
 
 class CFormLogin : public CKoForm {
 public:
+    explicit CFormLogin(IWindowHost& host);
+
     bool OnLButtonDown(WPARAM flags, POINT pt) override;
     bool OnLButtonUp(WPARAM flags, POINT pt) override;
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -73,6 +76,7 @@ private:
     CKoButton m_btnService;
     CKoButton m_btnPay;
     CKoButton m_btnForum;
+    IWindowHost& m_host;
     CBrowserView m_view;
     CKoLabel m_lblStatus;
     CLoginState m_state;

@@ -1,6 +1,5 @@
 #include "browser/windows/FormQQLogin.h"
 
-#include "app/GlobalModule.h"
 #include "app/base/Utils.h"
 #include "browser/host/BrowserAccelerator.h"
 #include "browser/windows/ExternalLoginReturn.h"
@@ -16,8 +15,8 @@ namespace {
 const wchar_t kTitleText[] = L"账号安全登录";
 const COLORREF kYellow = 0x0000FFFF;
 
-void LoadImage(CKoImage& image, UINT id) {
-    image.isAlphaPng = LoadPngResource(g_module.m_hInstance, id, image.image);
+void LoadImage(HINSTANCE instance, CKoImage& image, UINT id) {
+    image.isAlphaPng = LoadPngResource(instance, id, image.image);
 }
 
 const AnsiCodec& SystemAnsiCodec() {
@@ -28,24 +27,26 @@ const AnsiCodec& SystemAnsiCodec() {
 
 } // namespace
 
+CFormQQLogin::CFormQQLogin(IWindowHost& host) : m_host(host) {}
+
 bool CFormQQLogin::Init(const std::wstring& url) {
-    if (!Create(g_module.m_szClassName, g_module.m_szTitle, g_module.m_hInstance, nullptr))
+    if (!Create(m_host.WindowClassName(), m_host.WindowTitle(), m_host.Instance(), nullptr))
         return false;
     // No caption, frame or maximise box; the taskbar button offers minimise and close.
     SetWindowLongPtrW(window, GWL_STYLE,
                       LONG_PTR(CaptionlessWindowStyle(uint32_t(GetWindowLongPtrW(window, GWL_STYLE)))));
 
     const auto borders = QQLoginBorders();
-    LoadImage(m_title, IDB_QQ_TITLE);
+    LoadImage(m_host.Instance(), m_title, IDB_QQ_TITLE);
     AddControl(&m_title);
     const std::pair<CKoImage*, QQLoginBorder> rows[] = {
         {&m_leftBorder, kQQLeftBorder}, {&m_rightBorder, kQQRightBorder}, {&m_bottomBorder, kQQBottomBorder}};
     for (const auto& [image, slot] : rows) {
-        LoadImage(*image, slot == kQQBottomBorder ? IDB_QQ_BOTTOM : IDB_QQ_BORDER);
+        LoadImage(m_host.Instance(), *image, slot == kQQBottomBorder ? IDB_QQ_BOTTOM : IDB_QQ_BORDER);
         image->SetBounds(ToRect(borders[slot]));
         AddControl(image);
     }
-    m_btnClose.SetImages(IDB_QQ_CLOSE, g_module.m_hInstance, IDB_QQ_CLOSE_HOVER, IDB_QQ_CLOSE_HOVER);
+    m_btnClose.SetImages(IDB_QQ_CLOSE, m_host.Instance(), IDB_QQ_CLOSE_HOVER, IDB_QQ_CLOSE_HOVER);
     m_btnClose.cursor = LoadCursorW(nullptr, IDC_HAND);
     m_btnClose.sliced = true;
     AddControl(&m_btnClose);
@@ -114,7 +115,7 @@ bool CFormQQLogin::OnLButtonUp(WPARAM flags, POINT pt) {
     hit->OnLButtonUp(flags, pt);
     if (hit != &m_btnClose)
         return false;
-    Close(); // the window goes, and with it the main flow's pointer to this object
+    Close(); // the window goes, and with it its owner's pointer to this object
     return true;
 }
 
@@ -136,7 +137,7 @@ void CFormQQLogin::OnWebNotify(unsigned int kind, WebNotifyWParam, WebNotifyLPar
         OnBeforeNavigate();
         break;
     case WN_NEW_WINDOW:
-        g_module.OpenUrlInBrowser(m_view.GetUrl());
+        m_host.OpenUrlInBrowser(m_view.GetUrl());
         break;
     default:
         break;
@@ -148,7 +149,7 @@ void CFormQQLogin::OnBeforeNavigate() {
     const ExternalLoginStep step = DecideExternalLoginStep(m_view.GetUrl(), m_view.IsTopLevelNavigation(),
                                                            ConfiguredPlatformHosts(), SystemAnsiCodec());
     if (step.continueLogin)
-        g_module.m_formLogin.ContinueExternalLogin(step.forward);
+        m_host.ContinueExternalLogin(step.forward);
     if (step.close)
         Close();
 }

@@ -3,11 +3,12 @@
 // window) showing the provider's page. When the
 // provider sends its browser to the platform's return address, the login window's
 // browser continues at the address it carries and this window closes; the marker
-// "wd_returnlogin=1" closes it too. The main flow creates one per request, closes
+// "wd_returnlogin=1" closes it too. Its owner creates one per request, closes
 // an older one first and frees the object once its window is gone.
 #pragma once
 
 #include "browser/host/BrowserView.h"
+#include "browser/windows/WindowHost.h"
 #include "ui/KoButton.h"
 #include "ui/KoForm.h"
 #include "ui/KoImage.h"
@@ -17,6 +18,8 @@
 
 class CFormQQLogin : public CKoForm {
 public:
+    explicit CFormQQLogin(IWindowHost& host);
+
     // A press on the title bar or its text drags the window.
     bool OnLButtonDown(WPARAM flags, POINT pt) override;
     // The close button closes without a question.
@@ -51,5 +54,6 @@ private:
     CKoImage m_bottomBorder;
     CKoButton m_btnClose;
     CKoLabel m_lblTitle;
+    IWindowHost& m_host;
     CBrowserView m_view;
 };

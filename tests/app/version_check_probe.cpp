@@ -80,7 +80,7 @@ int wmain(int argc, wchar_t** argv) {
     std::unique_ptr<CFormGame> game;
     if (mode == L"check") {
         if (argc >= 5 && std::wstring(argv[4]) == L"game") {
-            game = std::make_unique<CFormGame>();
+            game = std::make_unique<CFormGame>(g_module);
             g_module.m_pFormGame = game.get();
         }
         g_module.StartVersionCheck();

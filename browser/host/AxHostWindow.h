@@ -3,7 +3,7 @@
 // activates it in the window and opens that text as its first URL; the control
 // is kept sized to the window's client area and torn down in WM_DESTROY.
 //
-// The window answers the host-window protocol of browser/AxInterfaces.h: the
+// The window answers the host-window protocol of browser/host/AxInterfaces.h: the
 // control through "WM_ATLGETCONTROL", this host (IAxWinHostWindow) through
 // "WM_ATLGETHOST", and WM_FORWARDMSG, which offers a message to the control's
 // in-place active object. Windows that need more (the browser view) register a

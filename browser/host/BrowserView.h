@@ -1,6 +1,6 @@
 // The child window that shows web content in the application windows: a
-// WebBrowser control in a window of our host class (browser/AxHostWindow.h).
-// It reports what matters through m_event (browser/WebNotify.h): navigations
+// WebBrowser control in a window of our host class (browser/host/AxHostWindow.h).
+// It reports what matters through m_event (browser/host/WebNotify.h): navigations
 // about to start (which the owner may cancel with CancelThisNavigation from its
 // handler), the first completed page after Navigate, completed top-level
 // documents, errors, title changes and new-window requests. It hides the
@@ -191,7 +191,7 @@ private:
     ULONG AddRef();
     ULONG Release();
 
-    // Events (browser/BrowserViewEvents.cpp).
+    // Events (browser/host/BrowserViewEvents.cpp).
     HRESULT OnEvent(DISPID id, DISPPARAMS* params);
     HRESULT OnBeforeNavigate2(DISPPARAMS* params);
     HRESULT OnNewWindow2(DISPPARAMS* params);

@@ -1,7 +1,7 @@
 // Host names for test builds of the launcher's code that talk to the platform
 // simulator: instead of the hosts fixed at configure time, each host is read from
 // the environment that the simulator wrapper exports (GANTRY_SIM_WEB, ...), so the
-// simulator can run on free ports. Included by app/Endpoints.cpp in those builds only.
+// simulator can run on free ports. Included by app/base/Endpoints.cpp in those builds only.
 #pragma once
 
 #include <string>

@@ -348,6 +348,9 @@ TEST_F(VersionCheck, AnUpgraderNotSignedByThePinnedPublisherOrNotTheAnnouncedVer
         ASSERT_TRUE(sim.Reset());
         ServeVersionFile(row.announced, "");
         ServeUpgrader(row.variant);
+        // A second late, as above: a rejected file is found at once, and the
+        // windows would be shown again before the watcher could see them hidden.
+        ASSERT_TRUE(sim.SetFault(L"update", kUpgraderPath, L"delay", L"ms=1000"));
         RemoveTree(UpgradeFolder().substr(0, UpgradeFolder().size() - 1));
         CreateDirectoryW(UpgradeFolder().c_str(), nullptr);
         WritePrivateProfileStringW(L"version", L"lastUpgradeVer", L"3.0.0.5",

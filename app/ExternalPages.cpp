@@ -1,19 +1,20 @@
-#include "app/base/PlatformBrowser.h"
+#include "app/ExternalPages.h"
 
 #include "app/base/Endpoints.h"
 #include "app/base/ExternalPageRules.h"
-#include "app/GlobalModule.h"
+#include "app/base/PlatformBrowser.h"
+#include "net/InstallRecord.h"
 
 #include <windows.h>
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-std::wstring CGlobalModule::GetPayUrl() const {
-    return endpoints::PayPageUrl(m_strServerId, m_strUserName);
+std::wstring CExternalPages::GetPayUrl() const {
+    return endpoints::PayPageUrl(m_session.ServerId(), m_session.UserName());
 }
 
-void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
+void CExternalPages::OpenUrlInBrowser(const std::wstring& url) {
     // Pages hand over what they like; only web addresses leave the launcher, never
     // a file, a share or a program behind a protocol.
     if (!IsWebAddress(url))
@@ -23,8 +24,8 @@ void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
     const bool platformBrowser = !browser.empty() && PathFileExistsW(browser.c_str());
     // The URL is stored before the flag is raised, so a worker that takes the
     // flag always finds this URL with it.
-    m_shared.SetLastOpenedUrl(url);
-    m_shared.SetRefererPending(platformBrowser);
+    m_session.Shared().SetLastOpenedUrl(url);
+    m_session.Shared().SetRefererPending(platformBrowser);
     if (platformBrowser) {
         RunProgram(browser, UrlAsSingleArgument(url));
     } else {
@@ -37,10 +38,10 @@ void CGlobalModule::OpenUrlInBrowser(const std::wstring& url) {
         if (started <= 32)
             ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOW);
     }
-    m_installRecord.SendUnionStats(platformBrowser, url);
+    m_record.SendUnionStats(platformBrowser, url);
 }
 
-void CGlobalModule::OpenPlatformPage(PlatformPage page) {
+void CExternalPages::OpenPlatformPage(PlatformPage page) {
     switch (page) {
     case PlatformPage::Home:
         OpenUrlInBrowser(endpoints::HomePageUrl());
@@ -55,4 +56,11 @@ void CGlobalModule::OpenPlatformPage(PlatformPage page) {
         OpenUrlInBrowser(endpoints::ForumPageUrl());
         break;
     }
+}
+
+bool CRefererFeed::Take(std::wstring& url, std::wstring& cookieData) {
+    if (!m_session.Shared().TakeRefererPending(url))
+        return false;
+    cookieData = m_record.GetMacId().substr(0, 28);
+    return true;
 }

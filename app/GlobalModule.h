@@ -2,11 +2,16 @@
 // with its configuration loaded, before the process entry runs, and it goes after
 // the entry has returned. It owns the background form, the login window and the
 // install record, points to the game and external-account login windows while
-// they exist, and owns the HTTP downloader.
+// they exist, and owns the HTTP downloader. Its parts have their own files: the
+// settings (Settings.h), the session (Session.h), the external pages
+// (ExternalPages.h) and the self-update (UpdateService.h); it forwards to them.
 #pragma once
 
 #include "app/CallbackGate.h"
-#include "app/DottedVersion.h"
+#include "app/ExternalPages.h"
+#include "app/Session.h"
+#include "app/Settings.h"
+#include "app/UpdateService.h"
 #include "app/base/AppModule.h"
 #include "app/base/Handles.h"
 #include "browser/windows/FormLogin.h"
@@ -18,7 +23,6 @@
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 class CFormGame;
@@ -26,23 +30,7 @@ class CFormQQLogin;
 class CHttpDownloader;
 struct DownloadTask;
 
-// Values written by the main thread and read by the download workers.
-class CSharedBrowserState {
-public:
-    void SetLastOpenedUrl(const std::wstring& url);
-    std::wstring GetLastOpenedUrl() const;
-    void SetRefererPending(bool pending);
-    bool IsRefererPending() const;
-    // Test and clear in one step: true (and the URL) when a referrer was pending.
-    bool TakeRefererPending(std::wstring& url);
-
-private:
-    mutable std::mutex lock_;
-    bool refererPending_ = false;
-    std::wstring lastOpenedUrl_;
-};
-
-class CGlobalModule : public CMessageFilter, public IWindowHost, private IReportQueue {
+class CGlobalModule : public CMessageFilter, public IWindowHost, private IReportQueue, private IUpdateHost {
 public:
     CGlobalModule();
     virtual ~CGlobalModule();
@@ -55,39 +43,36 @@ public:
 
     // Settings and the values built from them; run once by the constructor.
     void LoadConfig();
-    // This start's run counter: read, incremented and written back on first call
-    // (0, file untouched, in the "/setupsucc" and "/ShowDeskTop" modes).
-    int GetRunCount();
+    int GetRunCount() { return m_settings.RunCount(); }
 
-    std::wstring GetLoginUrl() const { return m_strLoginUrl; }
-    std::wstring GetVersionFileUrl() const { return m_strVersionFileUrl; }
-    std::wstring GetUpgraderUrl() const { return m_strUpgraderUrl; }
-    std::wstring GetRefer() const { return m_strRefer; }
-    std::wstring GetUid() const { return m_strUid; }
-    int GetTopMost() const { return m_nTopMost; }
-    std::wstring GetPlatformBrowserPath() const { return m_strPlatformBrowserPath; }
+    std::wstring GetLoginUrl() const { return m_settings.LoginUrl(); }
+    std::wstring GetVersionFileUrl() const { return m_update.VersionFileUrl(); }
+    std::wstring GetUpgraderUrl() const { return m_update.UpgraderUrl(); }
+    std::wstring GetRefer() const { return m_settings.Refer(); }
+    std::wstring GetUid() const { return m_settings.Uid(); }
+    std::wstring GetPlatformBrowserPath() const { return m_pages.PlatformBrowserPath(); }
 
-    bool IsActiveCounted();
-    void SetActiveCounted();
+    bool IsActiveCounted() { return m_settings.IsActiveCounted(); }
+    void SetActiveCounted() { m_settings.SetActiveCounted(); }
 
     // Paths in the app-data folder; the folders are created when asked for.
     std::wstring GetAppDataFolder() const;
     std::wstring GetSettingsIniPath() const;
-    std::wstring GetUpgradeFolder() const;
-    std::wstring GetLastUpgradeIniPath() const;
-    std::wstring GetUpgraderPath() const;
+    std::wstring GetUpgradeFolder() const { return CUpdateService::UpgradeFolder(); }
+    std::wstring GetLastUpgradeIniPath() const { return CUpdateService::LastUpgradeIniPath(); }
+    std::wstring GetUpgraderPath() const { return CUpdateService::UpgraderPath(); }
 
     // The logged-in user and the chosen server, written by the login window.
-    void SetUserName(const std::wstring& name) override { m_strUserName = name; }
-    std::wstring GetUserName() const { return m_strUserName; }
-    void SetServerId(const std::wstring& id) override { m_strServerId = id; }
-    std::wstring GetServerId() const { return m_strServerId; }
+    void SetUserName(const std::wstring& name) override { m_session.SetUserName(name); }
+    std::wstring GetUserName() const { return m_session.UserName(); }
+    void SetServerId(const std::wstring& id) override { m_session.SetServerId(id); }
+    std::wstring GetServerId() const { return m_session.ServerId(); }
 
     // Shared with the download workers.
-    std::wstring GetLastOpenedUrl() const { return m_shared.GetLastOpenedUrl(); }
-    CSharedBrowserState& Shared() { return m_shared; }
-    void SetCurrentVersion(const std::wstring& version);
-    std::wstring GetCurrentVersion() const;
+    std::wstring GetLastOpenedUrl() const { return m_session.Shared().GetLastOpenedUrl(); }
+    CSharedBrowserState& Shared() { return m_session.Shared(); }
+    void SetCurrentVersion(const std::wstring& version) { m_update.SetCurrentVersion(version); }
+    std::wstring GetCurrentVersion() const { return m_update.GetCurrentVersion(); }
 
     // Started as administrator or by an elevated program: the URL overrides of the
     // settings file and the icon animation, both writable by any program of the
@@ -95,39 +80,33 @@ public:
     // administrators can write. Read once, at start-up.
     bool IsElevatedRun() const { return m_bElevatedRun; }
 
-    // Version check and self-update; the one completion handler of every request.
-    // Main thread (the login window's): the workers post their results to it.
+    // Downloads. Each finished request goes to its owner's completion, chosen by
+    // its request type (RequestTypes.h): the update's, or the report modes' end.
     void StartVersionCheck() override;
     // False when the request could not be queued (no downloader, no memory).
     bool DownloadToTemp(const std::wstring& url, int type, const std::wstring& fileName);
     // userData is the module's callback gate: after the module has closed it
     // (its destructor) a late callback touches nothing.
     static int OnDownloadEvent(void* userData, int type, int stage, int result, void* extra);
-    // Main thread, on UM_UPGRADE_PROMPT: the upgrade box, then the windows hidden
-    // and the upgrader requested. Acted on once, and only when this process's
-    // version decision asked for it; any other 1232 does nothing.
-    void ShowUpgradePrompt();
-    // Main thread, on UM_UPGRADER_READY: the held upgrader is checked (signature,
-    // signer, version) and started, or deleted; the windows come back on failure.
-    void StartDownloadedUpgrader();
+    // Main thread, on UM_UPGRADE_PROMPT and UM_UPGRADER_READY (UpdateService.h).
+    void ShowUpgradePrompt() { m_update.ShowUpgradePrompt(); }
+    void StartDownloadedUpgrader() { m_update.StartDownloadedUpgrader(); }
 
     // The game window's handle for the download workers, set by the main flow
     // while a game window exists (null otherwise).
-    void PublishGameWindow(HWND window) { m_hGameWindow.store(window); }
-    // The owner of the upgrade prompt: the game window while one exists, so the
-    // player sees the box in front of the game, else the login window. Any thread.
-    HWND UpgradePromptOwner() const;
+    void PublishGameWindow(HWND window) { m_update.PublishGameWindow(window); }
+    HWND UpgradePromptOwner() const { return m_update.UpgradePromptOwner(); }
 
     // External pages.
-    std::wstring GetPayUrl() const;
-    void OpenUrlInBrowser(const std::wstring& url) override;
+    std::wstring GetPayUrl() const { return m_pages.GetPayUrl(); }
+    void OpenUrlInBrowser(const std::wstring& url) override { m_pages.OpenUrlInBrowser(url); }
 
     // What the windows get from the application (see WindowHost.h).
     HINSTANCE Instance() const override { return m_hInstance; }
     const wchar_t* WindowClassName() const override { return m_szClassName; }
     const wchar_t* WindowTitle() const override { return m_szTitle; }
-    std::wstring LoginUrl() const override { return m_strLoginUrl; }
-    void OpenPlatformPage(PlatformPage page) override;
+    std::wstring LoginUrl() const override { return m_settings.LoginUrl(); }
+    void OpenPlatformPage(PlatformPage page) override { m_pages.OpenPlatformPage(page); }
     void OnLoginPageComplete() override;
     CFormBack& Backdrop() override { return m_formBack; }
     void ContinueExternalLogin(const std::wstring& url) override { m_formLogin.ContinueExternalLogin(url); }
@@ -148,44 +127,25 @@ public:
 private:
     // The install record's reports go out as temp-folder downloads.
     bool QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) override;
-    bool Submit(const std::wstring& url, const std::wstring& target, int type, bool nameFromUrl);
-    bool StartUpgraderDownload();
+    // What the update asks of the application.
+    bool SubmitDownload(const std::wstring& url, const std::wstring& target, int type,
+                        bool nameFromUrl) override;
+    HWND ResultWindow() const override { return m_hResultWindow.load(); }
+    HWND LoginWindow() const override { return m_formLogin.GetHwnd(); }
+    HWND BackWindow() const override { return m_formBack.GetHwnd(); }
+    bool IsGameOpen() const override { return m_pFormGame != nullptr; }
     // Worker threads, under the callback gate.
     void HandleDownloadEvent(int type, int result, DownloadTask* task);
-    void OnVersionFile(const DownloadTask& task);
-    void OnUpgraderDownloadEnded(DownloadTask* task);
-    // Main thread: the verified upgrader started (false: it could not be).
-    bool StartVerifiedUpgrader(HANDLE held, const std::wstring& path);
-    void ShowWindowsAfterFailedUpgrade();
 
-    class CRefererFeed;
+    CSettings m_settings;
+    CSession m_session;
+    CExternalPages m_pages{m_session, m_installRecord};
+    CUpdateService m_update{*this};
     std::unique_ptr<CRefererFeed> m_refererFeed;
     std::unique_ptr<CCallbackGate<CGlobalModule>> m_gate;
-
-    // Where the self-update stands; each step is taken once, under m_versionLock.
-    enum class UpgradeStage { None, Offered, Prompted, Downloading, Arrived, Done };
-    void SetUpgradeStage(UpgradeStage stage);
-    mutable std::mutex m_versionLock;
-    std::wstring m_strCurrentVersion;
-    UpgradeStage m_upgradeStage = UpgradeStage::None;
-    DottedVersion m_offeredVersion;
-    ScopedHandle m_heldUpgrader; // handed over by the worker, checked by the main thread
-    std::wstring m_strHeldUpgraderPath;
     // The window the workers post their results to (the login window).
     std::atomic<HWND> m_hResultWindow{nullptr};
     bool m_bElevatedRun = false;
-    std::wstring m_strLoginUrl;
-    std::wstring m_strVersionFileUrl;
-    std::wstring m_strUpgraderUrl;
-    std::wstring m_strRefer;
-    std::wstring m_strUid;
-    int m_nTopMost = 0;
-    std::wstring m_strUserName;
-    std::wstring m_strServerId;
-    int m_nRunCount = 0;
-    std::wstring m_strPlatformBrowserPath;
-    CSharedBrowserState m_shared;
-    std::atomic<HWND> m_hGameWindow{nullptr};
 };
 
 // The application object (defined with the other process-wide statics, in the

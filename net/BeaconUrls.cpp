@@ -27,18 +27,17 @@ std::wstring PsGif(const std::wstring& baseUrl, const BeaconValues& v, int dayCo
 } // namespace
 
 BeaconRequest MakeInstallBeacon(const std::wstring& baseUrl, const BeaconValues& values, int installType) {
-    return {PsGif(baseUrl, values, 0, installType == 1 ? 3 : 2), beacon::kInstallRequest, L"InstallStat.tmp"};
+    return {PsGif(baseUrl, values, 0, installType == 1 ? 3 : 2), kRequestInstallBeacon, L"InstallStat.tmp"};
 }
 
 BeaconRequest MakeActiveBeacon(const std::wstring& baseUrl, const BeaconValues& values, bool autorunStart) {
-    return {PsGif(baseUrl, values, 0, autorunStart ? 4 : 5), beacon::kActiveRequest, L"ActiveStat.tmp"};
+    return {PsGif(baseUrl, values, 0, autorunStart ? 4 : 5), kRequestActiveBeacon, L"ActiveStat.tmp"};
 }
 
 BeaconRequest MakeUninstallBeacon(const std::wstring& baseUrl, const BeaconValues& values,
                                   const std::wstring& today) {
     const bool installedToday = !today.empty() && values.installTime.find(today) != std::wstring::npos;
-    return {PsGif(baseUrl, values, installedToday ? 1 : 2, 6), beacon::kUninstallRequest,
-            L"UninstallStat.tmp"};
+    return {PsGif(baseUrl, values, installedToday ? 1 : 2, 6), kRequestUninstallBeacon, L"UninstallStat.tmp"};
 }
 
 BeaconRequest MakeUnionStats(const std::wstring& baseUrl, const std::string& ansiUrl, bool platformBrowser) {
@@ -48,7 +47,7 @@ BeaconRequest MakeUnionStats(const std::wstring& baseUrl, const std::string& ans
         platformBrowser ? L"/web/ajax70?uId2=XBRQMWTZKD&r=" : L"/web/ajax71?uId2=XBRQMWTZKD&r=";
     BeaconRequest r;
     r.url = baseUrl + path + encodedUrl + L"&lO=tollis";
-    r.requestType = platformBrowser ? beacon::kUnionPlatformRequest : beacon::kUnionOtherRequest;
+    r.requestType = platformBrowser ? kRequestUnionPlatform : kRequestUnionOther;
     r.fileName = platformBrowser ? L"OrvoBrowser.tmp" : L"ElseBrowser.tmp";
     return r;
 }

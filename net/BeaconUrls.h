@@ -3,16 +3,9 @@
 // these functions return.
 #pragma once
 
-#include <string>
+#include "net/RequestTypes.h"
 
-// Request types the global module's completion handler tells apart.
-namespace beacon {
-constexpr int kInstallRequest = 3;
-constexpr int kUninstallRequest = 4;
-constexpr int kActiveRequest = 5;
-constexpr int kUnionPlatformRequest = 7;
-constexpr int kUnionOtherRequest = 8;
-} // namespace beacon
+#include <string>
 
 // What every beacon carries about this installation.
 struct BeaconValues {

@@ -1,6 +1,7 @@
 #include "net/InstallRecord.h"
 
 #include "app/base/Endpoints.h"
+#include "app/base/InstallTime.h"
 #include "app/base/Utils.h"
 #include "net/InstallRecordRules.h"
 #include "net/MachineId.h"
@@ -19,12 +20,7 @@ void CInstallRecord::LoadInstallRecord() {
     if (guid.write)
         WriteIniString(L"Install", L"GUID", m_strGuid);
 
-    const StoredValueChoice time = ChooseStoredValue(ReadIniString(L"Install", L"InstallTime", L""), [] {
-        return FormatTime(L"%Y-%m-%d %H:%M:%S", CurrentTime());
-    });
-    m_strInstallTime = time.value;
-    if (time.write)
-        WriteIniString(L"Install", L"InstallTime", m_strInstallTime);
+    m_strInstallTime = StoredInstallTime();
 
     m_nInstallType = ReadIniInt(L"Install", L"InstallType", 0);
     m_bAutorunStart = HasSwitch(L"/autorun");

@@ -1,16 +1,8 @@
 #include "app/base/AppModule.h"
 
-#include <algorithm>
-
 void CMessageLoop::AddMessageFilter(CMessageFilter* filter) {
     if (filter)
         filters_.push_back(filter);
-}
-
-void CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
-    auto it = std::find(filters_.begin(), filters_.end(), filter);
-    if (it != filters_.end())
-        filters_.erase(it);
 }
 
 BOOL CMessageLoop::PreTranslateMessage(MSG* msg) {
@@ -42,7 +34,6 @@ int CMessageLoop::Run() {
 void CAppModule::Init(HINSTANCE instance) {
     std::lock_guard<std::mutex> lock(lock_);
     instance_ = instance;
-    mainThreadId_ = GetCurrentThreadId();
     loops_.clear();
 }
 
@@ -61,10 +52,4 @@ bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
 bool CAppModule::RemoveMessageLoop() {
     std::lock_guard<std::mutex> lock(lock_);
     return loops_.erase(GetCurrentThreadId()) > 0;
-}
-
-CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) {
-    std::lock_guard<std::mutex> lock(lock_);
-    auto it = loops_.find(threadId);
-    return it == loops_.end() ? nullptr : it->second;
 }

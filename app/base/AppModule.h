@@ -21,7 +21,6 @@ protected:
 class CMessageLoop {
 public:
     void AddMessageFilter(CMessageFilter* filter);
-    void RemoveMessageFilter(CMessageFilter* filter);
 
     // GetMessageW until WM_QUIT; -1 is skipped; filters are asked last-added first.
     // Returns the wParam of WM_QUIT.
@@ -36,21 +35,18 @@ private:
 
 class CAppModule {
 public:
-    // Remembers the instance and the main thread; COM itself is initialised by the
-    // process entry, so this only prepares the loop registry.
+    // Remembers the instance; COM itself is initialised by the process entry, so
+    // this only prepares the loop registry.
     void Init(HINSTANCE instance);
     void Term();
 
     bool AddMessageLoop(CMessageLoop* loop);
     bool RemoveMessageLoop();
-    CMessageLoop* GetMessageLoop(DWORD threadId = GetCurrentThreadId());
 
     HINSTANCE GetInstance() const { return instance_; }
-    DWORD MainThreadId() const { return mainThreadId_; }
 
 private:
     std::mutex lock_;
     std::map<DWORD, CMessageLoop*> loops_;
     HINSTANCE instance_ = nullptr;
-    DWORD mainThreadId_ = 0;
 };

@@ -26,7 +26,6 @@ public:
     // The shell has (probably) restarted and forgotten every icon: adds this one
     // again when it was there. False when it was there and is gone now.
     bool AddAgain();
-    bool IsAdded() const { return m_bAdded; }
 
     // Replaces the shell call for every icon (null restores Shell_NotifyIconW);
     // returns the one before.

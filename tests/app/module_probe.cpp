@@ -4,6 +4,7 @@
 // "key=value" line each, UTF-8.
 #include "app/GlobalModule.h"
 #include "app/base/Utils.h"
+#include "ui/TopMostSetting.h"
 
 #include "tests/support/Utf8Text.h"
 
@@ -27,7 +28,7 @@ int wmain(int argc, wchar_t** argv) {
     put("runCount", std::to_wstring(g_module.GetRunCount()));
     put("refer", g_module.GetRefer());
     put("uid", g_module.GetUid());
-    put("topMost", std::to_wstring(g_module.GetTopMost()));
+    put("topMost", std::to_wstring(TopMostSetting()));
     put("versionFileUrl", g_module.GetVersionFileUrl());
     put("upgraderUrl", g_module.GetUpgraderUrl());
     put("appData", g_module.GetAppDataFolder());

@@ -126,7 +126,8 @@ int wmain(int argc, wchar_t** argv) {
         const int report = WaitForReport(L"OrvoBrowser.tmp", L"ElseBrowser.tmp");
         out.Put("platformReport", report == 1);
         out.Put("otherReport", report == 2);
-        out.Put("refererPendingAfter", g_module.Shared().IsRefererPending());
+        std::wstring pendingUrl;
+        out.Put("refererPendingAfter", g_module.Shared().TakeRefererPending(pendingUrl));
         out.Put("macId", g_module.m_installRecord.GetMacId());
         out.Put("iexploreStarted", EndOwnBrowserChildren());
     } else if (command == L"refuse" && argc > 4) {

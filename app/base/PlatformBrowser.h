@@ -1,6 +1,6 @@
 // Opening pages outside the launcher's own windows: in the platform's own
 // browser when it is installed, else in Internet Explorer, else with the
-// system's default handler. CGlobalModule::GetPayUrl and OpenUrlInBrowser
+// system's default handler. The application's external pages
 // (app/ExternalPages.cpp) build on these two, which need nothing of the module.
 #pragma once
 

@@ -6,6 +6,7 @@
 #include "app/base/Utils.h"
 #include "app/base/Messages.h"
 #include "app/RetiredForms.h"
+#include "browser/host/AxHostWindow.h"
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"
 #include "tests/app/child_process.h"
@@ -93,6 +94,7 @@ TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
 
 TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
     LoginWindowTestAccess::SetExternalLoginUrl(g_module.m_formLogin, L"http://127.0.0.1:9/qq?x=1");
+    const long hostsBefore = CAxHostWindow::LiveObjects();
     SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
     CFormQQLogin* first = g_module.m_pFormQQLogin;
     ASSERT_NE(first, nullptr);
@@ -107,8 +109,12 @@ TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
     EXPECT_NE(g_module.m_pFormQQLogin, nullptr);
     EXPECT_FALSE(IsWindow(firstWindow));
     EXPECT_TRUE(IsWindowVisible(g_module.m_pFormQQLogin->GetHwnd()));
+    Pump();
+    EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore + 1); // the older browser is gone
     g_module.m_pFormQQLogin->Close();
     Pump();
+    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore);
     // The login window itself is untouched by all this.
     EXPECT_TRUE(IsWindow(Login()));
 }

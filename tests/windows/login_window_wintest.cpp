@@ -1,23 +1,25 @@
-// The login and external-login windows with the real global module, real windows,
-// the real browser control and the platform simulator. Under Wine the control
+// The login and external-login windows with a fake host, real windows, the real
+// browser control and the platform simulator. Under Wine the control
 // requests every page and then reports an error, so the login window shows its
 // retry label; events the control cannot raise here (completions, new windows)
 // are raised through the login view's own event sink, with the control's arguments.
-#include "app/GlobalModule.h"
-#include "app/MainFlow.h"
 #include "app/base/Messages.h"
 #include "app/base/Endpoints.h"
 #include "app/base/Utils.h"
 #include "browser/host/AxHostWindow.h"
 #include "browser/host/AxInterfaces.h"
+#include "browser/windows/FormLogin.h"
 #include "browser/windows/FormQQLogin.h"
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/support/SimClient.h"
+#include "tests/windows/FakeWindowHost.h"
 #include "tests/windows/LoginWindowTestAccess.h"
 #include "ui/TopMostSetting.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <memory>
 
 using namespace browsertest;
 
@@ -27,8 +29,13 @@ const wchar_t kNetworkError[] = L"检测到您的网络异常，点击这里重�
 const wchar_t kChecking[] = L"正在检测您的网络环境，请稍后...";
 const POINT kOnStatusLabel = {580, 320};
 
+FakeWindowHost& Host() {
+    static FakeWindowHost host(endpoints::LoginPageUrl() + L"?refer=windows-test");
+    return host;
+}
 CFormLogin& Login() {
-    return g_module.m_formLogin;
+    static CFormLogin login(Host());
+    return login;
 }
 HWND LoginWindow() {
     return Login().GetHwnd();
@@ -91,14 +98,14 @@ protected:
         done = true;
         sim = SimClient::FromEnvironment();
         ASSERT_TRUE(sim.IsValid());
-        g_module.m_hInstance = GetModuleHandleW(nullptr);
-        wcscpy(g_module.m_szTitle, L"OrvoValdrenna");
-        wcscpy(g_module.m_szClassName, L"OrvoGantryLoginTest");
-        RegisterMainWindowClass(g_module.m_hInstance);
         WritePrivateProfileStringW(L"Error", nullptr, nullptr, GetSettingsIniPath().c_str());
-        g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
-        g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
-        g_module.m_formBack.ShowOffscreen();
+        SetLoginWindow(&Login());
+        // An external login's continuation goes back to the login window, as in the launcher.
+        Host().onContinue = [](const std::wstring& url) { Login().ContinueExternalLogin(url); };
+        CFormBack& back = Host().Backdrop();
+        back.SetBounds(RECT{0, 0, 1200, 760});
+        back.Init(Host().Instance(), Host().WindowClassName(), Host().WindowTitle());
+        back.ShowOffscreen();
         Login().SetBounds(RECT{0, 0, 1200, 760});
         Login().Init();
         if (!Login().HasShownPageResult())
@@ -129,7 +136,7 @@ protected:
 SimClient LoginWindowTest::sim;
 
 TEST_F(LoginWindowTest, TheWindowLiesOnItsBackdropColourKeyed) {
-    EXPECT_EQ(GetWindow(LoginWindow(), GW_OWNER), g_module.m_formBack.GetHwnd());
+    EXPECT_EQ(GetWindow(LoginWindow(), GW_OWNER), Host().Backdrop().GetHwnd());
     COLORREF key = 0;
     BYTE alpha = 0;
     DWORD flags = 0;
@@ -151,15 +158,16 @@ TEST_F(LoginWindowTest, AFailedLoginPageShowsTheRetryLabelCentred) {
     EXPECT_EQ(TopLeft(LoginWindow()).y, Centred().y);
     EXPECT_TRUE(IsWindowVisible(LoginWindow()));
     EXPECT_TRUE(GetWindowLongPtrW(LoginWindow(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_TRUE(GetWindowLongPtrW(g_module.m_formBack.GetHwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
-    EXPECT_EQ(ReadIniString(L"Error", L"ErrorUrl", L""), g_module.GetLoginUrl());
+    EXPECT_TRUE(GetWindowLongPtrW(Host().Backdrop().GetHwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    EXPECT_EQ(ReadIniString(L"Error", L"ErrorUrl", L""), Host().LoginUrl());
     // The error state starts the version check (no page ever completes here).
-    EXPECT_TRUE(WaitForRequest(L"update", L"/Orvo/tavro/official/app.ini"));
+    EXPECT_GE(Host().versionChecks, 1);
 }
 
 TEST_F(LoginWindowTest, EveryClickOnTheErrorRetriesAndTheWindowKeepsItsPlace) {
     ASSERT_EQ(Login().GetStatusText(), kNetworkError);
     SetWindowPos(LoginWindow(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const int checks = Host().versionChecks;
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         const size_t before = LoginPageRequests();
@@ -171,10 +179,8 @@ TEST_F(LoginWindowTest, EveryClickOnTheErrorRetriesAndTheWindowKeepsItsPlace) {
         EXPECT_EQ(TopLeft(LoginWindow()).x, 40);
         EXPECT_EQ(TopLeft(LoginWindow()).y, 30);
     }
-    size_t versionFiles = 0; // every error placed the window: still one check per process
-    for (const auto& r : sim.Log())
-        versionFiles += r.host == L"update" && r.path == L"/Orvo/tavro/official/app.ini";
-    EXPECT_EQ(versionFiles, 1u);
+    // Every error asks for the version check; the host makes it once per process.
+    EXPECT_EQ(Host().versionChecks, checks + 2);
 }
 
 // The label's text leaves see-through pixels between its strokes, where the
@@ -185,7 +191,7 @@ TEST_F(LoginWindowTest, AClickThatFallsToTheBackdropOverTheLabelRetriesToo) {
     ASSERT_EQ(Login().GetStatusText(), kNetworkError);
     POINT onLabel = kOnStatusLabel;
     ClientToScreen(LoginWindow(), &onLabel);
-    const HWND back = g_module.m_formBack.GetHwnd();
+    const HWND back = Host().Backdrop().GetHwnd();
     ScreenToClient(back, &onLabel);
     const size_t before = LoginPageRequests();
     PostMessageW(back, WM_LBUTTONUP, 0, MAKELPARAM(onLabel.x, onLabel.y));
@@ -195,32 +201,31 @@ TEST_F(LoginWindowTest, AClickThatFallsToTheBackdropOverTheLabelRetriesToo) {
 }
 
 TEST_F(LoginWindowTest, MarkerUrlsSetTheUserAndServerAndEnterTheGame) {
-    g_module.SetServerId(L"stale");
+    Host().serverId = L"stale";
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"javascript:void(0)"), VARIANT_FALSE);
-    EXPECT_EQ(g_module.GetServerId(), L"stale"); // skipped by the view: no marker step ran
+    EXPECT_EQ(Host().serverId, L"stale"); // skipped by the view: no marker step ran
 
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), sim.Url(L"web", L"/p?wd_username=abc&x=1")), VARIANT_FALSE);
-    EXPECT_EQ(g_module.GetUserName(), L"abc&x=1");
-    EXPECT_EQ(g_module.GetServerId(), L""); // cleared at every navigation
+    EXPECT_EQ(Host().userName, L"abc&x=1");
+    EXPECT_EQ(Host().serverId, L""); // cleared at every navigation
     EXPECT_FALSE(TakePosted(UM_ENTER_GAME));
 
     // The same markers from any other server mean nothing.
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), L"http://127.0.0.1:9/g?wd_entergame=1&wd_username=x"),
               VARIANT_FALSE);
-    EXPECT_EQ(g_module.GetUserName(), L"abc&x=1");
+    EXPECT_EQ(Host().userName, L"abc&x=1");
     EXPECT_FALSE(TakePosted(UM_ENTER_GAME));
 
     const std::wstring game = sim.Url(L"web", L"/game.html?wd_entergame=1&wd_server=12&k=v");
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), game), VARIANT_TRUE); // the login page stays
-    EXPECT_EQ(g_module.GetServerId(), L"12");
+    EXPECT_EQ(Host().serverId, L"12");
     EXPECT_EQ(Login().GetGameUrl(), game);
-    EXPECT_EQ(g_module.GetUserName(), L"abc&x=1"); // no user marker: unchanged
+    EXPECT_EQ(Host().userName, L"abc&x=1"); // no user marker: unchanged
     EXPECT_TRUE(TakePosted(UM_ENTER_GAME));
 
     EXPECT_EQ(RaiseBeforeNavigate(LoginView(), sim.Url(L"web", L"/g?wd_entergame=1")), VARIANT_TRUE);
-    EXPECT_EQ(g_module.GetServerId(), L"");
+    EXPECT_EQ(Host().serverId, L"");
     EXPECT_TRUE(TakePosted(UM_ENTER_GAME));
-    EXPECT_EQ(g_module.GetPayUrl(), endpoints::PayPageUrl(L"", L"abc&x=1"));
 }
 
 // Which keys reach the browser first, seen where they arrive: the view's window
@@ -257,30 +262,30 @@ void ExpectOnlyAcceleratorsForwarded(CKoForm& form) {
 TEST_F(LoginWindowTest, OnlyAcceleratorKeysGoToTheBrowserFirst) {
     ExpectOnlyAcceleratorsForwarded(Login());
     // A press brings the backdrop under the login window again.
-    SetWindowPos(g_module.m_formBack.GetHwnd(), nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(Host().Backdrop().GetHwnd(), nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     MSG press = {LoginWindow(), WM_LBUTTONDOWN, 0, 0, 0, {0, 0}};
     EXPECT_FALSE(Login().PreTranslateMessage(&press));
     POINT origin = {0, 0};
     ClientToScreen(LoginWindow(), &origin);
-    EXPECT_EQ(TopLeft(g_module.m_formBack.GetHwnd()).x, origin.x);
-    EXPECT_EQ(TopLeft(g_module.m_formBack.GetHwnd()).y, origin.y);
+    EXPECT_EQ(TopLeft(Host().Backdrop().GetHwnd()).x, origin.x);
+    EXPECT_EQ(TopLeft(Host().Backdrop().GetHwnd()).y, origin.y);
 }
 
 TEST_F(LoginWindowTest, TheFirstCompletionShowsThePageAndLaterOnesDoNotMoveIt) {
     // Reached through the view's sink: the first real page after Navigate.
     LoginView().Navigate(L"about:blank");
     IDispatch* frame = LoginView().GetEventSink();
-    RaiseNavigateComplete(LoginView(), g_module.GetLoginUrl(), frame);
+    RaiseNavigateComplete(LoginView(), Host().LoginUrl(), frame);
     RECT view = ChildRectInParent(ViewWindowOf(LoginWindow()));
     EXPECT_EQ(view.left, 467);
     EXPECT_EQ(view.top, 152);
     EXPECT_EQ(view.right - view.left, 536);
     EXPECT_EQ(view.bottom - view.top, 354);
 
-    // A completed top-level document counts the activation.
-    WritePrivateProfileStringW(L"Common", L"ActiveCount", nullptr, GetSettingsIniPath().c_str());
-    RaiseDocumentComplete(LoginView(), g_module.GetLoginUrl(), frame);
-    EXPECT_TRUE(g_module.IsActiveCounted());
+    // A completed top-level document is reported to the host (the activity report).
+    const int completions = Host().pageCompletions;
+    RaiseDocumentComplete(LoginView(), Host().LoginUrl(), frame);
+    EXPECT_EQ(Host().pageCompletions, completions + 1);
 
     // After a game has been played, the page starts anew, and errors and
     // completions leave the window alone.
@@ -290,7 +295,7 @@ TEST_F(LoginWindowTest, TheFirstCompletionShowsThePageAndLaterOnesDoNotMoveIt) {
     SetWindowPos(LoginWindow(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     WritePrivateProfileStringW(L"Error", L"ErrorUrl", L"before", GetSettingsIniPath().c_str());
     RaiseNavigateError(LoginView(), L"http://127.0.0.1:9/x", static_cast<LONG>(0x800C0005));
-    RaiseNavigateComplete(LoginView(), g_module.GetLoginUrl(), frame);
+    RaiseNavigateComplete(LoginView(), Host().LoginUrl(), frame);
     Pump(200);
     EXPECT_EQ(TopLeft(LoginWindow()).x, 10);
     EXPECT_EQ(TopLeft(LoginWindow()).y, 20);
@@ -301,22 +306,37 @@ TEST_F(LoginWindowTest, TheFirstCompletionShowsThePageAndLaterOnesDoNotMoveIt) {
 
 class ExternalLoginTest : public LoginWindowTest {
 protected:
-    // The login page opens the provider's page as a new window, as its QQ link does.
+    // The login page opens the provider's page as a new window, as its QQ link does:
+    // the login window asks the host for the window, made here as the launcher makes it.
     static CFormQQLogin* OpenFromTheLoginPage(const std::wstring& path) {
+        const int before = FakeWindowHost::Requests(UM_EXTERNAL_LOGIN);
         RaiseNewWindow3(LoginView(), sim.Url(L"login", path));
-        PumpUntil(
-            [] { return g_module.m_pFormQQLogin && IsWindowVisible(g_module.m_pFormQQLogin->GetHwnd()); },
-            15000);
-        return g_module.m_pFormQQLogin;
+        if (!PumpUntil([&] { return FakeWindowHost::Requests(UM_EXTERNAL_LOGIN) == before + 1; }, 15000))
+            return nullptr;
+        form = std::make_unique<CFormQQLogin>(Host());
+        form->SetBounds(RECT{0, 0, 880, 420});
+        form->Init(Login().GetExternalLoginUrl());
+        form->ShowCenteredInWorkArea();
+        return form.get();
     }
+    void TearDown() override {
+        if (form && form->GetHwnd())
+            DestroyWindow(form->GetHwnd());
+        form.reset();
+    }
+    static std::unique_ptr<CFormQQLogin> form;
 };
+
+std::unique_ptr<CFormQQLogin> ExternalLoginTest::form;
 
 TEST_F(ExternalLoginTest, TheProviderPageOpensInItsOwnWindowInsideItsBorders) {
     CFormQQLogin* form = OpenFromTheLoginPage(L"/qq?appid=1036&from=test");
     ASSERT_TRUE(form);
     const HWND window = form->GetHwnd();
+    EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(WaitForRequest(L"login", L"/qq?appid=1036&from=test"));
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+    EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT client = {};
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, 880);
@@ -335,12 +355,28 @@ TEST_F(ExternalLoginTest, TheProviderPageOpensInItsOwnWindowInsideItsBorders) {
     const size_t pages = LoginPageRequests();
     Click(window, POINT{client.right - 5, 5});
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(form->GetHwnd(), nullptr);
     Pump(300);
     EXPECT_EQ(LoginPageRequests(), pages);
+    EXPECT_TRUE(Host().continuations.empty());
     EXPECT_EQ(Login().GetStatusText(), kNetworkError);
     EXPECT_EQ(TopLeft(LoginWindow()).x, loginAt.x);
     EXPECT_EQ(TopLeft(LoginWindow()).y, loginAt.y);
+}
+
+// With the login window topmost, the external login must not open behind it.
+TEST_F(ExternalLoginTest, WithTopMostSetTheWindowOpensOnTop) {
+    SetTopMostSetting(1);
+    CFormQQLogin* form = OpenFromTheLoginPage(L"/qq?n=2");
+    SetTopMostSetting(0);
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(IsWindowVisible(form->GetHwnd()));
+    EXPECT_TRUE(GetWindowLongPtrW(form->GetHwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    const long hosts = CAxHostWindow::LiveObjects();
+    SendMessageW(form->GetHwnd(), WM_CLOSE, 0, 0);
+    Pump(200);
+    EXPECT_EQ(form->GetHwnd(), nullptr);
+    EXPECT_EQ(CAxHostWindow::LiveObjects(), hosts - 1); // its browser went with it
 }
 
 TEST_F(ExternalLoginTest, TheReturnAddressSendsTheLoginBrowserOnAndCloses) {
@@ -360,33 +396,9 @@ TEST_F(ExternalLoginTest, TheReturnAddressSendsTheLoginBrowserOnAndCloses) {
     VariantClear(&url);
     control = ComPtr<IWebBrowser2>();
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(window); }, 15000));
-    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(form->GetHwnd(), nullptr);
+    ASSERT_EQ(Host().continuations.size(), 1u);
     EXPECT_TRUE(WaitForRequest(L"web", L"/tavro/wd/index.html?wd_username=weibo_a%20b"));
-}
-
-TEST_F(ExternalLoginTest, ANewRequestClosesTheOlderWindowAndLeavesOneBehind) {
-    Pump(200);
-    const long hostsBefore = CAxHostWindow::LiveObjects();
-    LoginWindowTestAccess::SetExternalLoginUrl(Login(), sim.Url(L"login", L"/qq?n=1"));
-    SendMessageW(LoginWindow(), UM_EXTERNAL_LOGIN, 0, 0);
-    const HWND first = g_module.m_pFormQQLogin->GetHwnd();
-    EXPECT_FALSE(GetWindowLongPtrW(first, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    LoginWindowTestAccess::SetExternalLoginUrl(Login(), sim.Url(L"login", L"/qq?n=2"));
-    SetTopMostSetting(1); // the login window is then topmost: this one must not open behind it
-    SendMessageW(LoginWindow(), UM_EXTERNAL_LOGIN, 0, 0);
-    SetTopMostSetting(0);
-    ASSERT_TRUE(g_module.m_pFormQQLogin);
-    const HWND second = g_module.m_pFormQQLogin->GetHwnd();
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_TRUE(IsWindowVisible(second));
-    EXPECT_TRUE(GetWindowLongPtrW(second, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(WaitForRequest(L"login", L"/qq?n=2"));
-    Pump(200);
-    EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore + 1); // the older browser is gone
-    SendMessageW(second, WM_CLOSE, 0, 0);
-    Pump(200);
-    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
-    EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore);
 }
 
 // Its own fixture, registered last, so it runs last: it destroys the login window,

@@ -1,4 +1,4 @@
-// The game window with the real global module, real windows, the real browser
+// The game window as the main flow handles it, with the real global module, real windows, the real browser
 // control and the platform simulator: opened as the login window asks for it,
 // driven by the messages a player's mouse produces, its boxes and menus answered
 // by a thread hook. Page events Wine's control cannot raise (no Gecko: no title

@@ -1,6 +1,7 @@
 #include "ui/KoForm.h"
 
 #include "ui/FormPlacement.h"
+#include "ui/SkinnedWindow.h"
 #include "ui/TopMostSetting.h"
 
 #include <commctrl.h>
@@ -14,10 +15,6 @@ constexpr DWORD kHoverTimeMs = 300;
 POINT MessagePointOf(LPARAM lParam) {
     const MessagePoint p = PointFromMessageParam(uint64_t(lParam));
     return POINT{p.x, p.y};
-}
-
-HWND InsertAfterForTopMost() {
-    return TopMostSetting() == 1 ? HWND_TOPMOST : HWND_TOP;
 }
 
 } // namespace
@@ -154,10 +151,9 @@ bool CKoForm::Create(const wchar_t* windowClass, const wchar_t* windowName, HINS
 bool CKoForm::ShowCentered(int showCmd) {
     if (!window)
         return false;
-    RECT work = {}, client = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT client = {};
     GetClientRect(window, &client);
-    const FormPosition p = CenteredInWorkArea(work.right, work.bottom, client.right, client.bottom);
+    const FormPosition p = CenteredInPrimaryWorkArea(client.right, client.bottom);
     SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE);
     ShowWindow(window, showCmd);
     UpdateWindow(window);
@@ -170,11 +166,10 @@ void CKoForm::ShowAsAppWindow(bool keepPosition) {
     const bool topMost = TopMostSetting() == 1;
     SetWindowLongPtrW(window, GWL_EXSTYLE,
                       LONG_PTR(AppWindowExStyle(uint32_t(GetWindowLongPtrW(window, GWL_EXSTYLE)), topMost)));
-    RECT work = {}, client = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT client = {};
     GetClientRect(window, &client);
-    const FormPosition p = CenteredInWorkArea(work.right, work.bottom, client.right, client.bottom);
-    SetWindowPos(window, InsertAfterForTopMost(), p.x, p.y, 0, 0, AppWindowPosFlags(keepPosition));
+    const FormPosition p = CenteredInPrimaryWorkArea(client.right, client.bottom);
+    SetWindowPos(window, TopMostInsertAfter(), p.x, p.y, 0, 0, AppWindowPosFlags(keepPosition));
     ShowWindow(window, SW_SHOWNORMAL);
 }
 
@@ -183,7 +178,7 @@ void CKoForm::ShowOffscreen() {
         return;
     SetWindowLongPtrW(window, GWL_EXSTYLE,
                       LONG_PTR(OffscreenExStyle(uint32_t(GetWindowLongPtrW(window, GWL_EXSTYLE)))));
-    SetWindowPos(window, InsertAfterForTopMost(), -2000, -2000, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE);
+    SetWindowPos(window, TopMostInsertAfter(), -2000, -2000, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
 }

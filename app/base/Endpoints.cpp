@@ -54,15 +54,16 @@ std::wstring HomePageUrl() {
     return PlatformWebBaseUrl() + L"/tavro.html?frm=plox-wd&referer=plox";
 }
 std::wstring ServicePageUrl() {
-    return PlatformWebBaseUrl() + L"/kefu.html?gid=1036";
+    return PlatformWebBaseUrl() + L"/kefu.html?gid=" + std::to_wstring(kGameId);
 }
 std::wstring ForumPageUrl() {
-    return PlatformWebBaseUrl() + L"/bbs.html?gid=1036";
+    return PlatformWebBaseUrl() + L"/bbs.html?gid=" + std::to_wstring(kGameId);
 }
 
 // Both values go in as they are, unencoded: the platform expects them that way.
 std::wstring PayPageUrl(const std::wstring& serverId, const std::wstring& userName) {
-    return PlatformWebBaseUrl() + L"/pay.html?gid=1036&sid=" + serverId + L"&uid=" + userName;
+    return PlatformWebBaseUrl() + L"/pay.html?gid=" + std::to_wstring(kGameId) + L"&sid=" + serverId +
+           L"&uid=" + userName;
 }
 
 std::wstring QQLoginMarker() {

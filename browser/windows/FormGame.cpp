@@ -6,10 +6,12 @@
 #include "app/base/Messages.h"
 #include "browser/windows/GameLayout.h"
 #include "browser/windows/GameRules.h"
+#include "browser/windows/InitialViewRect.h"
 #include "browser/windows/PageMarkers.h"
 #include "res/resource.h"
 #include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
+#include "ui/SkinnedWindow.h"
 #include "ui/Rects.h"
 
 #include <oleauto.h>
@@ -23,11 +25,8 @@ const wchar_t kCloseQuestion[] = L"正在游戏中，确认退出？";
 const wchar_t kLeaveQuestion[] = L"此操作将退出游戏，是否继续？";
 const wchar_t kCacheCleared[] = L"缓存清理完毕！";
 const wchar_t kTitle[] = L"OrvoValdrenna";
-const COLORREF kYellow = 0x0000FFFF;
 const UINT kTrayIconId = 156;
-const int kTitleLabelWidth = 300;                    // as the layout gives it
-const RECT kViewBeforeLayout = {308, 170, 910, 547}; // until the window is first shown
-const UINT kDragCommand = 0xF011;                    // the system's move loop, as a caption drag starts it
+const int kTitleLabelWidth = 300; // as the layout gives it
 
 const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kRunValue[] = L"OrvoValdrenna";
@@ -72,12 +71,6 @@ CFormGame::CFormGame(IWindowHost& host) : m_host(host) {}
 
 CFormGame::~CFormGame() = default;
 
-void CFormGame::AddButton(CKoButton& button, UINT normal, UINT hover) {
-    button.SetImages(normal, m_host.Instance(), hover, hover);
-    button.cursor = LoadCursorW(nullptr, IDC_HAND);
-    AddControl(&button);
-}
-
 bool CFormGame::Init(const std::wstring& url) {
     if (!Create(m_host.WindowClassName(), m_host.WindowTitle(), m_host.Instance(), nullptr))
         return false;
@@ -89,30 +82,30 @@ bool CFormGame::Init(const std::wstring& url) {
     const HINSTANCE instance = m_host.Instance();
     m_imgTitle.isAlphaPng = LoadPngResource(instance, IDB_GAME_TITLE, m_imgTitle.image);
     AddControl(&m_imgTitle);
-    AddButton(m_btnMinimize, IDB_GAME_MINIMIZE, IDB_GAME_MINIMIZE_HOVER);
-    AddButton(m_btnClose, IDB_GAME_CLOSE, IDB_GAME_CLOSE_HOVER);
-    AddButton(m_btnMaximize, IDB_GAME_MAXIMIZE, IDB_GAME_MAXIMIZE_HOVER);
+    AddSkinButton(*this, m_btnMinimize, instance, IDB_GAME_MINIMIZE, IDB_GAME_MINIMIZE_HOVER);
+    AddSkinButton(*this, m_btnClose, instance, IDB_GAME_CLOSE, IDB_GAME_CLOSE_HOVER);
+    AddSkinButton(*this, m_btnMaximize, instance, IDB_GAME_MAXIMIZE, IDB_GAME_MAXIMIZE_HOVER);
     LoadPngResource(instance, IDB_GAME_RESTORE, m_btnMaximize.checkedImage);
     LoadPngResource(instance, IDB_GAME_RESTORE_HOVER, m_btnMaximize.checkedHoverImage);
     LoadPngResource(instance, IDB_GAME_RESTORE_HOVER, m_btnMaximize.checkedPressedImage);
     m_btnMaximize.sliced = true;
-    AddButton(m_btnTray, IDB_GAME_TRAY, IDB_GAME_TRAY_HOVER);
-    AddButton(m_btnSettings, IDB_GAME_SETTINGS, IDB_GAME_SETTINGS_HOVER);
-    AddButton(m_btnForum, IDB_GAME_FORUM, IDB_GAME_FORUM_HOVER);
-    AddButton(m_btnOfficialSite, IDB_GAME_HOME, IDB_GAME_HOME_HOVER);
-    AddButton(m_btnPay, IDB_GAME_PAY, IDB_GAME_PAY_HOVER);
+    AddSkinButton(*this, m_btnTray, instance, IDB_GAME_TRAY, IDB_GAME_TRAY_HOVER);
+    AddSkinButton(*this, m_btnSettings, instance, IDB_GAME_SETTINGS, IDB_GAME_SETTINGS_HOVER);
+    AddSkinButton(*this, m_btnForum, instance, IDB_GAME_FORUM, IDB_GAME_FORUM_HOVER);
+    AddSkinButton(*this, m_btnOfficialSite, instance, IDB_GAME_HOME, IDB_GAME_HOME_HOVER);
+    AddSkinButton(*this, m_btnPay, instance, IDB_GAME_PAY, IDB_GAME_PAY_HOVER);
     m_btnPay.sliced = true;
-    AddButton(m_btnService, IDB_GAME_SERVICE, IDB_GAME_SERVICE_HOVER);
+    AddSkinButton(*this, m_btnService, instance, IDB_GAME_SERVICE, IDB_GAME_SERVICE_HOVER);
     m_imgIcon.isAlphaPng = LoadPngResource(instance, IDB_GAME_ICON, m_imgIcon.image);
     AddControl(&m_imgIcon);
     // A long page title is shortened within the label's place rather than
     // spreading over the buttons, which it would take the clicks of.
     m_lblTitle.SetAutoWidth(true, kTitleLabelWidth);
     m_lblTitle.SetText(kTitle);
-    m_lblTitle.SetColor(kYellow);
+    m_lblTitle.SetColor(kSkinYellow);
     AddControl(&m_lblTitle);
 
-    if (!m_view.Create(window, kViewBeforeLayout)) {
+    if (!m_view.Create(window, kInitialViewRect)) {
         // Never a game window without its game: the caller goes on without one.
         HWND made = std::exchange(window, nullptr);
         DestroyWindow(made);
@@ -175,10 +168,8 @@ bool CFormGame::MaximizeToWorkArea() {
 bool CFormGame::RestoreCentered() {
     if (!window)
         return false;
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    const FormPosition p = CenteredInWorkArea(work.right, work.bottom, width, height);
+    const FormPosition p = CenteredInPrimaryWorkArea(width, height);
     SetWindowPos(window, nullptr, p.x, p.y, width, height, SWP_SHOWWINDOW);
     LayoutControls();
     ShowWindow(window, SW_SHOWNORMAL);
@@ -212,7 +203,7 @@ bool CFormGame::OnLButtonDown(WPARAM flags, POINT pt) {
         return hit->OnLButtonDown(flags, pt);
     // A window over the whole work area stays where it is.
     if (!m_bMaximized)
-        SendMessageW(window, WM_SYSCOMMAND, kDragCommand, 0);
+        StartWindowDrag(window);
     return true;
 }
 
@@ -234,36 +225,40 @@ bool CFormGame::OnLButtonUp(WPARAM flags, POINT pt) {
     hit->OnLButtonUp(flags, pt);
     // Actions may show a modal box or menu or end this window: each is the last
     // thing done here.
-    if (hit == &m_btnMinimize) {
-        ShowWindow(window, SW_MINIMIZE);
-    } else if (hit == &m_btnMaximize) {
-        // Its checked images (the restore symbol) while restored, once clicked.
-        if (m_btnMaximize.checked != m_bMaximized) {
-            m_btnMaximize.checked = m_bMaximized;
-            m_btnMaximize.SetState(StateRefresh, true);
+    using Action = void (*)(CFormGame&);
+    const struct {
+        const CKoBaseControl* control;
+        Action act;
+    } clicks[] = {
+        {&m_btnMinimize, [](CFormGame& f) { ShowWindow(f.window, SW_MINIMIZE); }},
+        {&m_btnMaximize, [](CFormGame& f) { f.ToggleMaximized(); }},
+        {&m_btnClose, [](CFormGame& f) { f.AskAndClose(kCloseQuestion, false); }},
+        {&m_btnService, [](CFormGame& f) { f.m_host.OpenPlatformPage(PlatformPage::Service); }},
+        {&m_btnPay, [](CFormGame& f) { f.m_host.OpenPlatformPage(PlatformPage::Pay); }},
+        {&m_btnOfficialSite, [](CFormGame& f) { f.m_host.OpenPlatformPage(PlatformPage::Home); }},
+        {&m_btnForum, [](CFormGame& f) { f.m_host.OpenPlatformPage(PlatformPage::Forum); }},
+        {&m_btnSettings, [](CFormGame& f) { f.ShowMainMenu(); }},
+        {&m_btnTray, [](CFormGame& f) { f.HideToTray(); }},
+    };
+    for (const auto& click : clicks) {
+        if (click.control == hit) {
+            click.act(*this);
+            return true;
         }
-        if (m_bMaximized)
-            RestoreCentered();
-        else
-            MaximizeToWorkArea();
-    } else if (hit == &m_btnClose) {
-        AskAndClose(kCloseQuestion, false);
-    } else if (hit == &m_btnService) {
-        m_host.OpenPlatformPage(PlatformPage::Service);
-    } else if (hit == &m_btnPay) {
-        m_host.OpenPlatformPage(PlatformPage::Pay);
-    } else if (hit == &m_btnOfficialSite) {
-        m_host.OpenPlatformPage(PlatformPage::Home);
-    } else if (hit == &m_btnForum) {
-        m_host.OpenPlatformPage(PlatformPage::Forum);
-    } else if (hit == &m_btnSettings) {
-        ShowMainMenu();
-    } else if (hit == &m_btnTray) {
-        HideToTray();
-    } else {
-        return false;
     }
-    return true;
+    return false;
+}
+
+void CFormGame::ToggleMaximized() {
+    // Its checked images (the restore symbol) while restored, once clicked.
+    if (m_btnMaximize.checked != m_bMaximized) {
+        m_btnMaximize.checked = m_bMaximized;
+        m_btnMaximize.SetState(StateRefresh, true);
+    }
+    if (m_bMaximized)
+        RestoreCentered();
+    else
+        MaximizeToWorkArea();
 }
 
 // The box runs its own message loop, in which the window may end (a page's return

@@ -83,7 +83,8 @@ private:
     void OnWebNotify(unsigned int kind, WebNotifyWParam wParam, WebNotifyLParam lParam);
     void OnTaskbarCreated();
     bool IsDragArea(const CKoBaseControl* control) const;
-    void AddButton(CKoButton& button, UINT normal, UINT hover);
+    // The maximise button: restored and centred when maximised, else maximised.
+    void ToggleMaximized();
     // Runs a popup menu at a screen point for this window; the chosen command or 0.
     UINT TrackMenu(HMENU popup, POINT at);
     // The quit question; the window closes on Yes, and with closeUnlessNo also when

@@ -9,6 +9,7 @@
 #include "ui/FormBack.h"
 #include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
+#include "ui/SkinnedWindow.h"
 #include "ui/TopMostSetting.h"
 
 namespace {
@@ -18,27 +19,24 @@ const wchar_t kNotice[] = L"提示";
 const wchar_t kNetworkError[] = L"检测到您的网络异常，点击这里重试！";
 const wchar_t kChecking[] = L"正在检测您的网络环境，请稍后...";
 const COLORREF kKeyColour = RGB(255, 128, 255);
-const COLORREF kYellow = 0x0000FFFF;
 
 // The skinned style: the taskbar button offers minimise.
 LONG_PTR LoginStyle(LONG_PTR style) {
     return LONG_PTR(SkinnedWindowStyle(uint32_t(style)));
 }
 
-HWND InsertAfter() {
-    return TopMostSetting() == 1 ? HWND_TOPMOST : HWND_TOP;
+RECT ToRect(const Edges& e) {
+    return RECT{e.left, e.top, e.right, e.bottom};
 }
 
 } // namespace
 
 CFormLogin::CFormLogin(IWindowHost& host) : m_host(host) {}
 
-void CFormLogin::AddButton(CKoButton& button, UINT normal, UINT hover, const RECT& rc) {
-    button.SetImages(normal, m_host.Instance(), hover, hover);
-    button.SetBounds(rc);
-    button.cursor = LoadCursorW(nullptr, IDC_HAND);
+void CFormLogin::AddButton(CKoButton& button, UINT normal, UINT hover, LoginSlot slot) {
+    button.SetBounds(ToRect(LoginLayout()[slot]));
     button.sliced = true;
-    AddControl(&button);
+    AddSkinButton(*this, button, m_host.Instance(), normal, hover);
 }
 
 bool CFormLogin::Init() {
@@ -57,20 +55,20 @@ bool CFormLogin::Init() {
     m_background.isAlphaPng = LoadPngResource(instance, IDB_LOGIN_BACK, m_background.image);
     m_background.blendMode = false;
     m_background.imageInsets = RECT{5, 5, 5, 5};
-    m_background.SetBounds(RECT{0, 0, 1200, 760});
+    m_background.SetBounds(RECT{0, 0, kLoginWidth, kLoginHeight});
     AddControl(&m_background);
-    AddButton(m_btnMinimize, IDB_LOGIN_MINIMIZE, IDB_LOGIN_MINIMIZE_HOVER, RECT{965, 96, 986, 117});
-    AddButton(m_btnClose, IDB_LOGIN_CLOSE, IDB_LOGIN_CLOSE_HOVER, RECT{989, 85, 1019, 114});
-    AddButton(m_btnHome, IDB_LOGIN_HOME, IDB_LOGIN_HOME_HOVER, RECT{533, 85, 630, 111});
-    AddButton(m_btnPay, IDB_LOGIN_PAY, IDB_LOGIN_PAY_HOVER, RECT{634, 85, 731, 111});
-    AddButton(m_btnService, IDB_LOGIN_SERVICE, IDB_LOGIN_SERVICE_HOVER, RECT{735, 85, 832, 111});
-    AddButton(m_btnForum, IDB_LOGIN_FORUM, IDB_LOGIN_FORUM_HOVER, RECT{837, 85, 934, 111});
+    AddButton(m_btnMinimize, IDB_LOGIN_MINIMIZE, IDB_LOGIN_MINIMIZE_HOVER, kLoginMinimize);
+    AddButton(m_btnClose, IDB_LOGIN_CLOSE, IDB_LOGIN_CLOSE_HOVER, kLoginClose);
+    AddButton(m_btnHome, IDB_LOGIN_HOME, IDB_LOGIN_HOME_HOVER, kLoginHome);
+    AddButton(m_btnPay, IDB_LOGIN_PAY, IDB_LOGIN_PAY_HOVER, kLoginPay);
+    AddButton(m_btnService, IDB_LOGIN_SERVICE, IDB_LOGIN_SERVICE_HOVER, kLoginService);
+    AddButton(m_btnForum, IDB_LOGIN_FORUM, IDB_LOGIN_FORUM_HOVER, kLoginForum);
 
     // The status label, seen only while the browser is moved away, is the last
     // control. It is ready before the page is asked for: a control's first
     // navigation may report its result before Navigate returns.
-    m_lblStatus.SetBounds(RECT{575, 316, 895, 342});
-    m_lblStatus.SetColor(kYellow);
+    m_lblStatus.SetBounds(ToRect(LoginLayout()[kLoginStatus]));
+    m_lblStatus.SetColor(kSkinYellow);
     m_lblStatus.SetUnderline(1);
     m_lblStatus.SetFontSize(26, 0);
     m_lblStatus.SetText(L"");
@@ -130,23 +128,21 @@ void CFormLogin::ShowLoginState(bool error, bool keepPosition) {
         ex |= WS_EX_TOPMOST;
     SetWindowLongPtrW(window, GWL_EXSTYLE, ex);
 
-    RECT work = {}, client = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT client = {};
     GetClientRect(window, &client);
+    const Edges view = LoginViewRect(error);
+    MoveWindow(m_view.GetHwnd(), view.left, view.top, view.right - view.left, view.bottom - view.top, FALSE);
     if (error) {
-        MoveWindow(m_view.GetHwnd(), -100, -100, 50, 50, FALSE);
         m_lblStatus.SetText(kNetworkError, true);
         m_lblStatus.cursor = LoadCursorW(nullptr, IDC_HAND);
-    } else {
-        MoveWindow(m_view.GetHwnd(), 467, 152, 536, 354, FALSE);
     }
     UINT flags = SWP_SHOWWINDOW | SWP_NOREDRAW | SWP_NOSIZE;
     if (keepPosition)
         flags |= SWP_NOMOVE; // a retry keeps the window where the user has it
     else
         ShowWindow(window, SW_HIDE);
-    SetWindowPos(window, InsertAfter(), (work.right - client.right) / 2, (work.bottom - client.bottom) / 2, 0,
-                 0, flags);
+    const FormPosition at = CenteredInPrimaryWorkArea(client.right, client.bottom);
+    SetWindowPos(window, TopMostInsertAfter(), at.x, at.y, 0, 0, flags);
     ShowWindow(window, SW_SHOWNORMAL);
     // The placement above repaints nothing; a window system that drops the content
     // of a hidden window (Wine does) would show it blank until something else
@@ -224,12 +220,16 @@ void CFormLogin::OnNewWindow() {
     m_host.OpenUrlInBrowser(url);
 }
 
+bool CFormLogin::ConfirmQuit() {
+    return MessageBoxW(window, kQuitQuestion, kNotice, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 bool CFormLogin::OnLButtonDown(WPARAM flags, POINT pt) {
     CKoBaseControl* hit = ControlAt(pt);
     if (!hit)
         return false;
     if (hit == &m_background) {
-        SendMessageW(window, WM_SYSCOMMAND, 0xF011, 0); // the system's move loop
+        StartWindowDrag(window);
         return true;
     }
     return hit->OnLButtonDown(flags, pt);
@@ -256,21 +256,29 @@ bool CFormLogin::OnLButtonUp(WPARAM flags, POINT pt) {
     hit->OnLButtonUp(flags, pt);
     // Actions may show a modal box or destroy this window: nothing of this object
     // is touched after them.
-    if (hit == &m_btnMinimize) {
-        ShowWindow(m_host.Backdrop().GetHwnd(), SW_MINIMIZE); // this window, owned by it, goes along
-    } else if (hit == &m_btnClose) {
-        if (MessageBoxW(window, kQuitQuestion, kNotice, MB_YESNO | MB_DEFBUTTON2) == IDYES)
-            Close();
-    } else if (hit == &m_btnHome) {
-        m_host.OpenPlatformPage(PlatformPage::Home);
-    } else if (hit == &m_btnPay) {
-        m_host.OpenPlatformPage(PlatformPage::Pay);
-    } else if (hit == &m_btnService) {
-        m_host.OpenPlatformPage(PlatformPage::Service);
-    } else if (hit == &m_btnForum) {
-        m_host.OpenPlatformPage(PlatformPage::Forum);
-    } else if (hit == &m_lblStatus) {
-        OnStatusLabelClicked();
+    using Action = void (*)(CFormLogin&);
+    const struct {
+        const CKoBaseControl* control;
+        Action act;
+    } clicks[] = {
+        // The backdrop owns this window, which goes along.
+        {&m_btnMinimize, [](CFormLogin& f) { ShowWindow(f.m_host.Backdrop().GetHwnd(), SW_MINIMIZE); }},
+        {&m_btnClose,
+         [](CFormLogin& f) {
+             if (f.ConfirmQuit())
+                 f.Close();
+         }},
+        {&m_btnHome, [](CFormLogin& f) { f.m_host.OpenPlatformPage(PlatformPage::Home); }},
+        {&m_btnPay, [](CFormLogin& f) { f.m_host.OpenPlatformPage(PlatformPage::Pay); }},
+        {&m_btnService, [](CFormLogin& f) { f.m_host.OpenPlatformPage(PlatformPage::Service); }},
+        {&m_btnForum, [](CFormLogin& f) { f.m_host.OpenPlatformPage(PlatformPage::Forum); }},
+        {&m_lblStatus, [](CFormLogin& f) { f.OnStatusLabelClicked(); }},
+    };
+    for (const auto& click : clicks) {
+        if (click.control == hit) {
+            click.act(*this);
+            break;
+        }
     }
     return true;
 }
@@ -286,7 +294,7 @@ LRESULT CFormLogin::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         Close();
         return 0;
     case UM_CONFIRM_EXIT:
-        if (MessageBoxW(hwnd, kQuitQuestion, kNotice, MB_YESNO | MB_DEFBUTTON2) == IDNO)
+        if (!ConfirmQuit())
             return 0;
         PostQuitMessage(0);
         Close();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "browser/host/BrowserView.h"
+#include "browser/windows/LoginLayout.h"
 #include "browser/windows/WindowHost.h"
 #include "browser/windows/LoginState.h"
 #include "ui/KoButton.h"
@@ -67,7 +68,9 @@ private:
     // Creates the view when it does not exist yet and asks it for the login page;
     // false when there is no browser or it refused at once.
     bool OpenLoginPage();
-    void AddButton(CKoButton& button, UINT normal, UINT hover, const RECT& bounds);
+    void AddButton(CKoButton& button, UINT normal, UINT hover, LoginSlot slot);
+    // The quit question; true on Yes.
+    bool ConfirmQuit();
 
     CKoImage m_background;
     CKoButton m_btnClose;

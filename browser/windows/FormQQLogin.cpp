@@ -8,12 +8,12 @@
 #include "ui/FormPlacement.h"
 #include "ui/PngResource.h"
 #include "ui/Rects.h"
-#include "ui/TopMostSetting.h"
+#include "browser/windows/InitialViewRect.h"
+#include "ui/SkinnedWindow.h"
 
 namespace {
 
 const wchar_t kTitleText[] = L"账号安全登录";
-const COLORREF kYellow = 0x0000FFFF;
 
 void LoadImage(HINSTANCE instance, CKoImage& image, UINT id) {
     image.isAlphaPng = LoadPngResource(instance, id, image.image);
@@ -46,17 +46,15 @@ bool CFormQQLogin::Init(const std::wstring& url) {
         image->SetBounds(ToRect(borders[slot]));
         AddControl(image);
     }
-    m_btnClose.SetImages(IDB_QQ_CLOSE, m_host.Instance(), IDB_QQ_CLOSE_HOVER, IDB_QQ_CLOSE_HOVER);
-    m_btnClose.cursor = LoadCursorW(nullptr, IDC_HAND);
     m_btnClose.sliced = true;
-    AddControl(&m_btnClose);
+    AddSkinButton(*this, m_btnClose, m_host.Instance(), IDB_QQ_CLOSE, IDB_QQ_CLOSE_HOVER);
     m_lblTitle.SetText(kTitleText, false);
-    m_lblTitle.SetColor(kYellow, false);
+    m_lblTitle.SetColor(kSkinYellow, false);
     AddControl(&m_lblTitle);
 
     // Everything a handler touches exists before the page is asked for: the first
     // navigation of a control may report inside Navigate, and may close this window.
-    if (!m_view.Create(window, RECT{308, 170, 910, 547}))
+    if (!m_view.Create(window, kInitialViewRect))
         return true;
     Subscribe(m_view.m_event, this, &CFormQQLogin::OnWebNotify);
     m_view.SetBlockNewWindow(true);
@@ -67,14 +65,12 @@ bool CFormQQLogin::Init(const std::wstring& url) {
 bool CFormQQLogin::ShowCenteredInWorkArea() {
     if (!window)
         return false;
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int width = bounds.right - bounds.left;
     const int height = bounds.bottom - bounds.top;
+    const FormPosition at = CenteredInPrimaryWorkArea(width, height);
     // It follows the TopMost setting as the login window does: a window that is not
     // topmost would open behind a topmost login window, out of the player's sight.
-    SetWindowPos(window, TopMostSetting() == 1 ? HWND_TOPMOST : HWND_TOP, (work.right - width) / 2,
-                 (work.bottom - height) / 2, width, height, SWP_SHOWWINDOW);
+    SetWindowPos(window, TopMostInsertAfter(), at.x, at.y, width, height, SWP_SHOWWINDOW);
     LayoutControls();
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -102,7 +98,7 @@ bool CFormQQLogin::OnLButtonDown(WPARAM flags, POINT pt) {
     if (!hit)
         return false;
     if (hit == &m_title || hit == &m_lblTitle) {
-        SendMessageW(window, WM_SYSCOMMAND, 0xF011, 0); // the system's move loop
+        StartWindowDrag(window);
         return true;
     }
     return hit->OnLButtonDown(flags, pt);

@@ -263,28 +263,11 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, MessagePointOf(lParam));
         return 0;
-    case WM_LBUTTONDOWN: {
-        const POINT pt = MessagePointOf(lParam);
-        pressedControl = ControlAt(pt);
-        OnLButtonDown(wParam, pt);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        OnLeftButtonMessage(msg, wParam, MessagePointOf(lParam));
         return 0;
-    }
-    case WM_LBUTTONUP: {
-        const POINT pt = MessagePointOf(lParam);
-        CKoBaseControl* const pressed = pressedControl;
-        pressedControl = nullptr;
-        // Pressed on one control and released over another: no click at all.
-        if (ControlAt(pt) == pressed)
-            OnLButtonUp(wParam, pt);
-        return 0;
-    }
-    case WM_LBUTTONDBLCLK: {
-        // The second press of a double click arrives as this message, not as a press.
-        const POINT pt = MessagePointOf(lParam);
-        pressedControl = ControlAt(pt);
-        OnLButtonDblClk(wParam, pt);
-        return 0;
-    }
     case WM_NCDESTROY:
         OnFinalMessage();
         return 1;
@@ -303,6 +286,29 @@ LRESULT CKoForm::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         return 0;
     default:
         return 1;
+    }
+}
+
+// A click is a press and a release over the same control.
+void CKoForm::OnLeftButtonMessage(UINT msg, WPARAM wParam, POINT pt) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        pressedControl = ControlAt(pt);
+        OnLButtonDown(wParam, pt);
+        break;
+    case WM_LBUTTONUP: {
+        CKoBaseControl* const pressed = pressedControl;
+        pressedControl = nullptr;
+        // Pressed on one control and released over another: no click at all.
+        if (ControlAt(pt) == pressed)
+            OnLButtonUp(wParam, pt);
+        break;
+    }
+    default:
+        // The second press of a double click arrives as WM_LBUTTONDBLCLK, not as a press.
+        pressedControl = ControlAt(pt);
+        OnLButtonDblClk(wParam, pt);
+        break;
     }
 }
 

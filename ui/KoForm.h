@@ -84,6 +84,7 @@ public:
 
 private:
     void OnFinalMessage();
+    void OnLeftButtonMessage(UINT msg, WPARAM wParam, POINT pt);
 
     FinalMessageHook finalMessageHook_;
 };

@@ -216,7 +216,11 @@ std::wstring ToWide(const std::string& text) {
     return out;
 }
 
-void ClearUrlCache() {
+namespace {
+
+// The source URLs of every entry of the URL cache.
+std::vector<std::wstring> CachedUrls() {
+    std::vector<std::wstring> urls;
     DWORD size = 4096;
     HANDLE find = nullptr;
     for (;;) {
@@ -235,7 +239,8 @@ void ClearUrlCache() {
             ok = FindNextUrlCacheEntryW(find, entry, &got);
         }
         while (ok) {
-            DeleteUrlCacheEntryW(entry->lpszSourceUrlName);
+            if (entry->lpszSourceUrlName)
+                urls.emplace_back(entry->lpszSourceUrlName);
             got = size;
             entry->dwStructSize = size;
             ok = FindNextUrlCacheEntryW(find, entry, &got);
@@ -248,6 +253,16 @@ void ClearUrlCache() {
     }
     if (find)
         FindCloseUrlCache(find);
+    return urls;
+}
+
+} // namespace
+
+// The entries are listed first and deleted after: deleting while enumerating
+// may let the enumeration skip entries, which would then stay cached.
+void ClearUrlCache() {
+    for (const std::wstring& url : CachedUrls())
+        DeleteUrlCacheEntryW(url.c_str());
 }
 
 bool HasSwitch(const wchar_t* sw) {

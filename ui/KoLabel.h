@@ -42,7 +42,12 @@ public:
 
     // Re-creates the font when a setter marked it dirty.
     void EnsureFont();
+    // The colour and font the text is drawn with now (the font once EnsureFont has run).
+    COLORREF GetTextColor() const { return textColor; }
+    HFONT GetFont() const { return font.Get(); }
 
+protected:
+    // Set through the operations above, which keep the font and width in step.
     std::wstring text;
     int fontSize = 12;
     std::wstring fontFace = L"宋体";
@@ -68,7 +73,6 @@ public:
     COLORREF normalColor = 0;
     COLORREF disabledColor = 0x00AAAAAA;
 
-protected:
     // Widening on a change of text, size or face.
     void WidenForChange();
     // Measures `value` with DT_CALCRECT in a copy of `within`.

@@ -7,6 +7,8 @@
 #include "ui/KoLabel.h"
 #include "ui/PngResource.h"
 
+#include "tests/ui/InspectedLabel.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,16 +23,16 @@ constexpr uint32_t kWhite = Rgb(255, 255, 255);
 void DrawReference(Canvas& canvas, CKoLabel& label, const std::wstring& text, RECT r, UINT format) {
     ScopedSaveDc saved(canvas.Dc());
     SetBkMode(canvas.Dc(), TRANSPARENT);
-    SetTextColor(canvas.Dc(), label.textColor);
+    SetTextColor(canvas.Dc(), label.GetTextColor());
     label.EnsureFont();
-    ScopedSelect select(canvas.Dc(), label.font.Get());
+    ScopedSelect select(canvas.Dc(), label.GetFont());
     DrawTextW(canvas.Dc(), text.c_str(), int(text.size()), &r, format);
 }
 
 int MeasuredRight(CKoLabel& label, HDC dc, const std::wstring& text, RECT within) {
     ScopedSaveDc saved(dc);
     label.EnsureFont();
-    ScopedSelect select(dc, label.font.Get());
+    ScopedSelect select(dc, label.GetFont());
     DrawTextW(dc, text.c_str(), int(text.size()), &within, DT_CALCRECT);
     return int(within.right);
 }
@@ -166,14 +168,14 @@ TEST(Button, CaptionLongerThanTheButtonIsShortenedInside) {
     button.SetBounds({20, 10, 80, 40});
     button.SetFontSize(14, 0, false);
     button.SetText(L"a caption far too long for this button", false);
-    button.textColor = Rgb(0, 0, 0); // COLORREF black
+    button.SetColor(Rgb(0, 0, 0), false); // COLORREF black
     Canvas canvas(120, 60, kWhite);
     button.Paint(canvas.Dc());
     EXPECT_EQ(canvas.ChangedOutside(button.bounds, kWhite), 0);
 }
 
 TEST(Label, AutoWidthWithMaxWidthIsShortenedWithEllipsis) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetAutoWidth(true, 100);
     label.SetBounds({10, 10, 10, 30});
     label.SetFontSize(16, 0, false);
@@ -200,7 +202,7 @@ TEST(Label, AutoWidthWithMaxWidthIsShortenedWithEllipsis) {
             RECT m = measureIn;
             ScopedSaveDc saved(reference.Dc());
             label.EnsureFont();
-            ScopedSelect select(reference.Dc(), label.font.Get());
+            ScopedSelect select(reference.Dc(), label.GetFont());
             DrawTextW(reference.Dc(), text.c_str(), int(text.size()), &m, DT_CALCRECT);
             return int(m.bottom - m.top);
         }();
@@ -222,7 +224,7 @@ TEST(Label, AutoWidthWithMaxWidthIsShortenedWithEllipsis) {
 }
 
 TEST(Label, FittingTextIsDrawnWholeWithItsFormat) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetTextFormat(DT_CENTER);
     EXPECT_FALSE(label.autoWidth);
     label.SetBounds({0, 0, 200, 20});
@@ -233,7 +235,7 @@ TEST(Label, FittingTextIsDrawnWholeWithItsFormat) {
     RECT m = {0, 0, 200, 20};
     {
         ScopedSaveDc saved(reference.Dc());
-        ScopedSelect select(reference.Dc(), label.font.Get());
+        ScopedSelect select(reference.Dc(), label.GetFont());
         DrawTextW(reference.Dc(), L"OK", 2, &m, DT_CALCRECT);
     }
     RECT r = {0, 0, 200, 20};
@@ -255,7 +257,7 @@ TEST(Label, FittingTextIsDrawnWholeWithItsFormat) {
 }
 
 TEST(Label, DisabledLabelUsesTheDisabledColourAndNoHover) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetAutoWidth(false, 0);
     label.SetBounds({0, 0, 200, 30});
     label.SetFontSize(20, 0, false);
@@ -272,25 +274,25 @@ TEST(Label, DisabledLabelUsesTheDisabledColourAndNoHover) {
 }
 
 TEST(Label, HoverColoursAndUnderlineFollowThePointer) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetBounds({0, 0, 50, 20});
     label.SetHoverColors(RGB(1, 2, 3), RGB(4, 5, 6), false);
     label.SetHoverUnderline(0, 1, false);
     label.OnMouseMove(0, {10, 10});
     EXPECT_TRUE(label.hovered);
-    EXPECT_EQ(label.textColor, RGB(4, 5, 6));
+    EXPECT_EQ(label.GetTextColor(), RGB(4, 5, 6));
     EXPECT_EQ(label.underline, 1);
     EXPECT_TRUE(label.fontDirty);
     label.OnMouseMove(0, {60, 10});
     EXPECT_FALSE(label.hovered);
-    EXPECT_EQ(label.textColor, RGB(1, 2, 3));
+    EXPECT_EQ(label.GetTextColor(), RGB(1, 2, 3));
     EXPECT_EQ(label.underline, 0);
 }
 
 // A page title is shown as it is: "&" is a character, not the mark of an underline.
 TEST(Label, AnAmpersandIsDrawnAndMeasuredAsACharacter) {
     auto inkedColumns = [](const std::wstring& text, int* measured) {
-        CKoLabel label;
+        InspectedLabel label;
         label.SetBounds({0, 0, 200, 24});
         label.SetFontSize(16, 0, false);
         label.SetText(text, false);
@@ -313,7 +315,7 @@ TEST(Label, AnAmpersandIsDrawnAndMeasuredAsACharacter) {
 }
 
 TEST(Label, TextWidthIsCachedUntilTheTextChanges) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetBounds({0, 0, 0, 20});
     label.SetFontSize(12, 0, false);
     label.SetText(L"measure me", false);
@@ -329,7 +331,7 @@ TEST(Label, TextWidthIsCachedUntilTheTextChanges) {
 }
 
 TEST(Label, SettersFollowTheirRules) {
-    CKoLabel label;
+    InspectedLabel label;
     EXPECT_EQ(label.GetControlClass(), L"CKoLabel");
     label.SetFontSize(26, 0, false);
     EXPECT_EQ(label.fontSize, 26);
@@ -345,7 +347,7 @@ TEST(Label, SettersFollowTheirRules) {
     EXPECT_TRUE(label.opaqueBack);
 
     label.fontDirty = false;
-    label.SetColor(label.textColor, false);
+    label.SetColor(label.GetTextColor(), false);
     EXPECT_FALSE(label.fontDirty);
     label.SetBold(false, false);
     EXPECT_FALSE(label.fontDirty);
@@ -355,13 +357,13 @@ TEST(Label, SettersFollowTheirRules) {
 
     HFONT font = CreateFontW(10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, L"Tahoma");
     label.SetFont(font);
-    EXPECT_EQ(label.font.Get(), font);
+    EXPECT_EQ(label.GetFont(), font);
     label.EnsureFont(); // dirty: replaced, and the old one deleted
     EXPECT_EQ(GetObjectType(font), 0u);
 }
 
 TEST(Label, OpaqueBackgroundFillsBehindTheText) {
-    CKoLabel label;
+    InspectedLabel label;
     label.SetAutoWidth(false, 0);
     label.SetBounds({0, 0, 100, 20});
     label.SetText(L"x", false);
@@ -467,7 +469,7 @@ TEST(BadInput, NothingIsDrawnOutsideTheBounds) {
         button.sliced = false;
         button.Paint(canvas.Dc());
 
-        CKoLabel label;
+        InspectedLabel label;
         label.SetAutoWidth(false, 0);
         label.SetBounds(c.bounds);
         label.SetFontSize(30, 0, false);

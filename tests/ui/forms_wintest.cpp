@@ -11,6 +11,8 @@
 #include "ui/PngResource.h"
 
 #include <commctrl.h>
+#include "tests/ui/InspectedLabel.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -335,7 +337,7 @@ TEST(Form, LeavingTheWindowDropsHoverExceptAtTheOrigin) {
     button.SetImages(IDT_SOLID, Self(), IDT_SOLID_RGBA, IDT_SOLID_RGBA);
     atOrigin.SetBounds({0, 0, 30, 30});
     button.SetBounds({50, 50, 80, 80});
-    CKoLabel link;
+    InspectedLabel link;
     link.SetBounds({100, 10, 200, 30});
     link.SetAutoWidth(false, 0);
     link.SetHoverColors(RGB(0, 0, 255), RGB(255, 0, 0), false);

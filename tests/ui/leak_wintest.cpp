@@ -91,7 +91,7 @@ TEST(Leaks, FormCycleFreesEveryGdiObjectItCreated) {
         Exercise(*form);
         EXPECT_GT(gdicount::Created(), createdBefore + 20) << "the counting hooks are in the drawing path";
         owned = {form->first.normalImage.GetHandle(), form->keyed.normalImage.GetHandle(),
-                 form->icon.image.GetHandle(), form->label.font.Get(), form->second.font.Get()};
+                 form->icon.image.GetHandle(), form->label.GetFont(), form->second.GetFont()};
         for (HANDLE h : owned)
             EXPECT_NE(GetObjectType(h), 0u);
         // The window goes first, then the form and its controls.

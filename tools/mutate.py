@@ -12,6 +12,13 @@ the backup FILE.mutate-orig left beside it if an earlier run was cut off.
   tools/mutate.py --files browser/windows/GameLayout.cpp --max 20 --sample 1
   tools/mutate.py --list --files ui/Foo.cpp        show the mutants, build nothing
 
+Operators: < <= > >= == != && || swapped; binary + and - swapped; an integer
+constant c made c + 1; true and false swapped; a "!" removed; width/height,
+left/right, top/bottom and min/max swapped in names the file uses; an assignment or
+increment deleted, and a guarded early "return" deleted where code follows it.
+Comments, string and character literals, preprocessor lines, template brackets and
+the tokens -> << >> are never touched.
+
 Standard library only.
 """
 
@@ -171,6 +178,10 @@ class Mutant:
 
 SWAPS = {"<": "<=", "<=": "<", ">": ">=", ">=": ">", "==": "!=", "!=": "==", "&&": "||", "||": "&&",
          "true": "false", "false": "true"}
+# Names whose mix-up is a swapped coordinate or bound: a name containing one part
+# is also tried with the other, where the file uses that name too.
+NAME_SWAPS = [("width", "height"), ("Width", "Height"), ("left", "right"), ("Left", "Right"),
+              ("top", "bottom"), ("Top", "Bottom"), ("min", "max")]
 # Tokens after which a "+" or "-" is binary (an operand ends there).
 OPERAND_END = {"id", "num"}
 
@@ -250,6 +261,10 @@ def find_mutants(src):
     templates = template_brackets(tokens)
     lines = src.split("\n")
     out = []
+    # Names used after "." or "->", and the others: a swap stays within its kind.
+    members = {t.text for k, t in enumerate(tokens) if t.kind == "id" and k and tokens[k - 1].text in (".", "->")}
+    names = {t.text for k, t in enumerate(tokens) if t.kind == "id" and not (k and tokens[k - 1].text in (".", "->"))}
+    names.update(("min", "max"))  # std::min and std::max
 
     def add(start, end, replacement, line):
         out.append(Mutant(start, end, replacement, line, src[start:end]))
@@ -274,6 +289,13 @@ def find_mutants(src):
             bumped = bump_number(t.text)
             if bumped is not None:
                 add(t.start, t.end, bumped, t.line)
+        if t.kind == "id" and (prev is None or prev.kind != "id" or prev.text == "return"):
+            for a, b in NAME_SWAPS:
+                for x, y in ((a, b), (b, a)):
+                    swapped = t.text.replace(x, y)
+                    known = members if prev is not None and prev.text in (".", "->") else names
+                    if x in t.text and swapped in known and swapped != t.text:
+                        add(t.start, t.end, swapped, t.line)
         end = deletable_statement(tokens, k) if t.kind in ("id", "op") else -1
         if end >= 0:
             add(t.start, tokens[end].end, ";", t.line)

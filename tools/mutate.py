@@ -23,6 +23,7 @@ Standard library only.
 """
 
 import argparse
+import fcntl
 import json
 import os
 import random
@@ -316,13 +317,28 @@ def mutated_line(src, m):
 
 
 def run(cmd, timeout=None, cwd=ROOT):
+    """(exit code, output); the code is None on a timeout. The command runs in a
+    session of its own, so a timeout or an interruption ends it with its children
+    (a test program that hangs under ctest), and Ctrl-C reaches only this script."""
+    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         universal_newlines=True, start_new_session=True)
     try:
-        p = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                           timeout=timeout, universal_newlines=True)
-        return p.returncode, p.stdout
-    except subprocess.TimeoutExpired as e:
-        out = e.stdout.decode(errors="replace") if isinstance(e.stdout, bytes) else (e.stdout or "")
-        return None, out
+        out, _ = p.communicate(timeout=timeout)
+        return p.returncode, out
+    except subprocess.TimeoutExpired:
+        kill_group(p)
+        return None, ""
+    except BaseException:
+        kill_group(p)
+        raise
+
+
+def kill_group(p):
+    try:
+        os.killpg(p.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+    p.communicate()
 
 
 def ensure_build_dir(build, preset):
@@ -360,17 +376,28 @@ def dependents(build, target):
 
 
 def native_tests(build):
-    """ctest test name -> the executable it runs, for the tests of this build directory."""
+    """ctest test name -> the executable it runs. ctest names the program only once
+    it is built, so a test named after an executable target of the build counts
+    too (gantry_native_test names each test after its program)."""
     code, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
     if code != 0:
         sys.exit("ctest --show-only failed:\n" + out)
+    code, targets = run(["ninja", "-C", build, "-t", "targets", "all"])
+    executables = {}
+    for line in targets.splitlines():
+        target, _, rule = line.partition(": ")
+        if "EXECUTABLE_LINKER" in rule:
+            executables[os.path.basename(target)] = os.path.realpath(os.path.join(build, target))
     tests = {}
     for t in json.loads(out).get("tests", []):
-        for arg in t.get("command", []):
+        for arg in t.get("command") or []:
             path = os.path.realpath(arg)
-            if path.startswith(os.path.realpath(build)) and os.path.isfile(path):
+            if path.startswith(os.path.realpath(build) + os.sep):
                 tests[t["name"]] = path
                 break
+        else:
+            if t["name"] in executables:
+                tests[t["name"]] = executables[t["name"]]
     return tests
 
 
@@ -449,7 +476,9 @@ def build_and_test(build, exes, names, timeout):
     return "survived"
 
 
-def mutate_file(path, args, tests):
+def mutate_file(path, args, tests, results):
+    """Runs the mutants of path, adding [file, mutants run, killed, survivors] to
+    results and keeping it current, so an interrupted run still reports."""
     rel = os.path.relpath(path, ROOT)
     with open(path, newline="") as f:
         src = f.read()
@@ -462,16 +491,17 @@ def mutate_file(path, args, tests):
     if args.list:
         for m in mutants:
             print("%s:%d: %s -> %s" % (rel, m.line, m.original.strip(), mutated_line(src, m).strip()))
-        return rel, len(mutants), 0, []
-    obj, exes, names = covering_tests(args.build_dir, path, tests)
+        return
+    _, exes, names = covering_tests(args.build_dir, path, tests)
     if not names:
         print("%s: no native test links it, skipped" % rel, flush=True)
-        return rel, 0, 0, []
+        return
     print("%s: %d mutants, tests %s" % (rel, len(mutants), " ".join(names)), flush=True)
     if build_and_test(args.build_dir, exes, names, args.timeout) != "survived":
         print("%s: the tests fail without a mutant, skipped" % rel, flush=True)
-        return rel, 0, 0, []
-    killed, survivors = 0, []
+        return
+    entry = [rel, 0, 0, []]
+    results.append(entry)
     backup = path + BACKUP_SUFFIX
     with open(backup, "w", newline="") as f:
         f.write(src)
@@ -481,19 +511,19 @@ def mutate_file(path, args, tests):
                 f.write(m.apply(src))
             started = time.time()
             verdict = build_and_test(args.build_dir, exes, names, args.timeout)
-            entry = "%s:%d: %s -> %s" % (rel, m.line, m.original.strip(), mutated_line(src, m).strip())
+            text = "%s:%d: %s -> %s" % (rel, m.line, m.original.strip(), mutated_line(src, m).strip())
+            entry[1] += 1
             if verdict == "survived":
-                survivors.append(entry)
+                entry[3].append(text)
             else:
-                killed += 1
+                entry[2] += 1
             if args.verbose:
-                print("  [%d/%d] %-13s %4.1fs %s" % (i, len(mutants), verdict, time.time() - started, entry),
+                print("  [%d/%d] %-13s %4.1fs %s" % (i, len(mutants), verdict, time.time() - started, text),
                       flush=True)
     finally:
         with open(path, "w", newline="") as f:
             f.write(src)
         os.remove(backup)
-    return rel, len(mutants), killed, survivors
 
 
 def main():
@@ -509,7 +539,17 @@ def main():
     args = parser.parse_args()
 
     files = [os.path.abspath(f) for f in (args.files or default_sources())]
+    # One run at a time per build directory: a second one would build the first
+    # one's mutants and take its backups for leftovers.
+    os.makedirs(args.build_dir, exist_ok=True)
+    lock = open(os.path.join(args.build_dir, "mutate.lock"), "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        sys.exit("another mutation run is using %s" % args.build_dir)
     restore_leftovers(files)
+    # Also when started in the background, where SIGINT would be ignored.
+    signal.signal(signal.SIGINT, on_term)
     signal.signal(signal.SIGTERM, on_term)
     tests = {}
     if not args.list:
@@ -518,9 +558,9 @@ def main():
     results = []
     try:
         for path in files:
-            results.append(mutate_file(path, args, tests))
+            mutate_file(path, args, tests, results)
     except (KeyboardInterrupt, Stop) as e:
-        print("stopped (%s); the files are restored" % (e or "Ctrl-C"))
+        print("stopped (%s); the files are restored" % (e or "Ctrl-C"), file=sys.stderr)
     if args.list:
         return 0
     total = sum(r[1] for r in results)

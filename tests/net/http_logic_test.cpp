@@ -49,6 +49,7 @@ TEST(ProgressPercent, StaysWithinZeroToHundredWithoutOverflow) {
         {100, 100, 100},
         {150, 100, 100}, // more than announced is still 100
         {0, 0, 100},     // an empty body is complete
+        {0, 1, 0},       // a one-byte body not yet begun
         {10240, 20480, 50},
         {1, 3, 33},
         // 32-bit lengths: received * 100 overflows 32 bits from 43 MB on.

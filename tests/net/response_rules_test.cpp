@@ -109,6 +109,18 @@ TEST(IsAcceptedFileName, RefusesPathsDevicesOfTextAndControlCharacters) {
         {L"a\x85"
          L"b",
          false}, // C1 control
+        // The edges of the control ranges: space and NBSP are plain characters, the
+        // first and last C1 controls are not.
+        {L"a b", true},
+        {L"a\x80"
+         L"b",
+         false},
+        {L"a\x9F"
+         L"b",
+         false},
+        {L"a\xA0"
+         L"b",
+         true},
     };
     for (const Row& row : rows)
         EXPECT_EQ(IsAcceptedFileName(row.name), row.accepted) << row.name;

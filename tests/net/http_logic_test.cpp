@@ -96,6 +96,7 @@ TEST(UrlParts, PartsFitUpToOneLessThanTheirBuffer) {
         {kUserNameChars, kUserNameChars, false},
         {1, 0, true},
         {1, 1, false},
+        {4, 1, true}, // a one-character part is copied too
     };
     for (const Row& row : rows) {
         const std::wstring text(row.length, L'x');
@@ -109,6 +110,16 @@ TEST(UrlParts, PartsFitUpToOneLessThanTheirBuffer) {
         else
             EXPECT_EQ(buffer[0], L'\0');
     }
+}
+
+TEST(UrlParts, NoBufferNoRoomOrNoTextFails) {
+    wchar_t buffer[4] = {L'z', L'z', L'z', L'z'};
+    EXPECT_FALSE(CopyUrlPart(View(L"x"), nullptr, 4));
+    EXPECT_FALSE(CopyUrlPart(View(L""), buffer, 0));
+    EXPECT_EQ(buffer[0], L'z'); // a buffer of no room is not written
+    // A part with a length but no text is refused, not read.
+    EXPECT_FALSE(CopyUrlPart(UrlPartView{nullptr, 1}, buffer, 4));
+    EXPECT_EQ(buffer[0], L'\0');
 }
 
 TEST(UrlParts, CopiesOnlyThePartNotTheRestOfTheUrl) {

@@ -49,6 +49,13 @@ TEST(RedirectTarget, StaysOnItsSchemeOrMovesUpToHttps) {
         {L"https://h/a", L"javascript:alert(1)", L""},
         {L"https://h/a/b", L"w:1", L""}, // a scheme, not a file name
         {L"https://h/a/b", L"./w:1", L"https://h/a/./w:1"},
+        // A scheme is a letter, then letters, digits, "+", "-" or "."; anything else
+        // before the colon makes a file name.
+        {L"https://h/a/b", L"A1:x", L""},
+        {L"https://h/a/b", L"w+x.y-z:1", L""},
+        {L"https://h/a/b", L"1w:x", L"https://h/a/1w:x"},
+        {L"https://h/a/b", L"w_x:1", L"https://h/a/w_x:1"},
+        {L"https://h/a/b", L":x", L"https://h/a/:x"},
         {L"https://h/a", L"https:///w", L""}, // no host
         {L"https://h/a", L"", L""},
         {L"ftp://h/a", L"https://g/w", L""},

@@ -49,6 +49,7 @@ TEST(ProgressPercent, StaysWithinZeroToHundredWithoutOverflow) {
         {100, 100, 100},
         {150, 100, 100}, // more than announced is still 100
         {0, 0, 100},     // an empty body is complete
+        {0, 1, 0},       // a one-byte body not yet begun
         {10240, 20480, 50},
         {1, 3, 33},
         // 32-bit lengths: received * 100 overflows 32 bits from 43 MB on.
@@ -95,6 +96,7 @@ TEST(UrlParts, PartsFitUpToOneLessThanTheirBuffer) {
         {kUserNameChars, kUserNameChars, false},
         {1, 0, true},
         {1, 1, false},
+        {4, 1, true}, // a one-character part is copied too
     };
     for (const Row& row : rows) {
         const std::wstring text(row.length, L'x');
@@ -108,6 +110,16 @@ TEST(UrlParts, PartsFitUpToOneLessThanTheirBuffer) {
         else
             EXPECT_EQ(buffer[0], L'\0');
     }
+}
+
+TEST(UrlParts, NoBufferNoRoomOrNoTextFails) {
+    wchar_t buffer[4] = {L'z', L'z', L'z', L'z'};
+    EXPECT_FALSE(CopyUrlPart(View(L"x"), nullptr, 4));
+    EXPECT_FALSE(CopyUrlPart(View(L""), buffer, 0));
+    EXPECT_EQ(buffer[0], L'z'); // a buffer of no room is not written
+    // A part with a length but no text is refused, not read.
+    EXPECT_FALSE(CopyUrlPart(UrlPartView{nullptr, 1}, buffer, 4));
+    EXPECT_EQ(buffer[0], L'\0');
 }
 
 TEST(UrlParts, CopiesOnlyThePartNotTheRestOfTheUrl) {

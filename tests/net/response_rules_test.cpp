@@ -49,6 +49,13 @@ TEST(RedirectTarget, StaysOnItsSchemeOrMovesUpToHttps) {
         {L"https://h/a", L"javascript:alert(1)", L""},
         {L"https://h/a/b", L"w:1", L""}, // a scheme, not a file name
         {L"https://h/a/b", L"./w:1", L"https://h/a/./w:1"},
+        // A scheme is a letter, then letters, digits, "+", "-" or "."; anything else
+        // before the colon makes a file name.
+        {L"https://h/a/b", L"A1:x", L""},
+        {L"https://h/a/b", L"w+x.y-z:1", L""},
+        {L"https://h/a/b", L"1w:x", L"https://h/a/1w:x"},
+        {L"https://h/a/b", L"w_x:1", L"https://h/a/w_x:1"},
+        {L"https://h/a/b", L":x", L"https://h/a/:x"},
         {L"https://h/a", L"https:///w", L""}, // no host
         {L"https://h/a", L"", L""},
         {L"ftp://h/a", L"https://g/w", L""},
@@ -109,6 +116,18 @@ TEST(IsAcceptedFileName, RefusesPathsDevicesOfTextAndControlCharacters) {
         {L"a\x85"
          L"b",
          false}, // C1 control
+        // The edges of the control ranges: space and NBSP are plain characters, the
+        // first and last C1 controls are not.
+        {L"a b", true},
+        {L"a\x80"
+         L"b",
+         false},
+        {L"a\x9F"
+         L"b",
+         false},
+        {L"a\xA0"
+         L"b",
+         true},
     };
     for (const Row& row : rows)
         EXPECT_EQ(IsAcceptedFileName(row.name), row.accepted) << row.name;

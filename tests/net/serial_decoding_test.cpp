@@ -113,6 +113,12 @@ std::vector<unsigned char> Descriptor(size_t size, uint32_t serialOffset, const 
 TEST(SerialFromStorageDescriptor, ReadsTheSerialAtItsOffset) {
     auto d = Descriptor(64, 40, "3957");
     EXPECT_EQ(SerialFromStorageDescriptor(d.data(), d.size()), L"W9");
+    // An offset past 255 is read in all its bytes (little-endian).
+    auto wide = Descriptor(300, 0x104, "3957");
+    EXPECT_EQ(SerialFromStorageDescriptor(wide.data(), wide.size()), L"W9");
+    // Just long enough to hold the offset field (27 bytes is not, below).
+    auto smallest = Descriptor(28, 8, "3957");
+    EXPECT_EQ(SerialFromStorageDescriptor(smallest.data(), smallest.size()), L"W9");
 }
 
 TEST(SerialFromStorageDescriptor, BadOffsetsGiveNothing) {

@@ -151,6 +151,10 @@ TEST(ButtonStates, TextColours) {
          StateNormal, TextColorChoice::Checked, TextColorChoice::None},
         {"checked rule without checked colour", true, true, false, WithChecked(), StateNormal, StateHover,
          TextColorChoice::Hover, TextColorChoice::None},
+        {"checked rule, normal colour on leave", true, true, false, WithChecked(), StateHover, StateNormal,
+         TextColorChoice::Normal, TextColorChoice::None},
+        {"checked rule, hover colour on press", true, true, false, WithChecked(), StateHover, StatePressed,
+         TextColorChoice::Hover, TextColorChoice::None},
         {"checked images missing: checked then unchecked colour", true, true, true, NormalHoverPressed(),
          StateNormal, StateHover, TextColorChoice::Checked, TextColorChoice::Hover},
     };

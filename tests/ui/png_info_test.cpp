@@ -53,6 +53,13 @@ TEST(PngInfo, HeaderPaletteAndTransparency) {
     EXPECT_EQ(info.palette[2].a, 255);
 }
 
+TEST(PngInfo, SizesAreReadBigEndianInAllFourBytes) {
+    // Every byte of each size differs, so a byte read from the wrong place shows.
+    const PngInfo info = Read(Header(0x01020304u, 0x0A0B0C0Du, 8, 6) + Chunk("IEND", ""));
+    EXPECT_EQ(info.width, 0x01020304u);
+    EXPECT_EQ(info.height, 0x0A0B0C0Du);
+}
+
 TEST(PngInfo, DamagedInput) {
     const std::string good = Header(4, 2, 8, 6) + Chunk("IEND", "");
     EXPECT_TRUE(Read(good).valid);
@@ -66,6 +73,7 @@ TEST(PngInfo, DamagedInput) {
         {"wrong signature", "\x88" + good.substr(1)},
         {"first chunk not IHDR", std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("PLTE", "abc")},
         {"zero width", Header(0, 2, 8, 6)},
+        {"zero height", Header(2, 0, 8, 6)},
         {"IHDR too short", std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", "short")},
     };
     for (const auto& c : cases)

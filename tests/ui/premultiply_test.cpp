@@ -47,6 +47,16 @@ TEST(Premultiply, WholeImageScalesColourAndKeepsAlpha) {
     EXPECT_EQ(rounded, roundedExpected);
 }
 
+TEST(Premultiply, AWideImageIsScaledAcrossItsWholeWidth) {
+    // 3 x 1: a width taken for the height would stop after the first pixel.
+    const std::vector<uint8_t> source = {100, 100, 100, 128, 50, 50, 50, 128, 7, 7, 7, 0};
+    for (const auto premultiply : {PremultiplyFloor, PremultiplyRounded}) {
+        std::vector<uint8_t> px = source;
+        premultiply(px.data(), 3, 1, 12);
+        EXPECT_EQ(px, (std::vector<uint8_t>{50, 50, 50, 128, 25, 25, 25, 128, 0, 0, 0, 0}));
+    }
+}
+
 TEST(Premultiply, NegativePitchWalksUpFromTheTopRow) {
     // Bottom-up layout: the top row is the second in memory.
     std::vector<uint8_t> px = {

@@ -96,6 +96,8 @@ TEST(TextFit, WideGlyphsNeverOverflowAndPairsStayWhole) {
         {"cut never parts a pair", smiles, -1, 1000, smile + smile + smile + L"..."},
         {"pairs of wide glyphs step back whole", smiles, -1, 88, smile + smile + L"..."},
         {"tail begins inside a pair", L"abcdef" + smile, 1, 100, L"abcd..." + smile},
+        // 30 + 16 fits 60; the cut after the first half is skipped, the whole pair is 50 + 16.
+        {"a pair at the start stays whole", smile + L"abc", -1, 60, smile + L"..."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -104,6 +106,21 @@ TEST(TextFit, WideGlyphsNeverOverflowAndPairsStayWhole) {
         EXPECT_EQ(shown, row.shown);
         EXPECT_LE(MixedRight(shown), row.right);
     }
+}
+
+TEST(TextFit, PairsAtTheEdgesOfTheSurrogateRangesStayWhole) {
+    // Everything fits, so the last candidate is drawn: the one before the final
+    // pair, as the cut inside it is skipped. A low half after a low half is no pair.
+    const struct {
+        const char* name;
+        std::wstring text, shown;
+    } rows[] = {
+        {"U+10000", L"ab\xD800\xDC00", L"ab..."},
+        {"U+10FFFF", L"ab\xDBFF\xDFFF", L"ab..."},
+        {"two low halves", L"ab\xDC00\xDC00", L"ab\xDC00..."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ShortenLabelText(row.text, 1000, FixedWidth{0, 1, nullptr}), row.shown) << row.name;
 }
 
 TEST(TextFit, FontHeightRule) {
@@ -132,6 +149,7 @@ TEST(TextFit, WidthRules) {
 TEST(TextFit, VerticalCentringNeverGrowsTheRectangle) {
     EXPECT_EQ(VerticalCentringInset(26, 16), 5);
     EXPECT_EQ(VerticalCentringInset(27, 16), 5);
+    EXPECT_EQ(VerticalCentringInset(18, 16), 1);
     EXPECT_EQ(VerticalCentringInset(16, 16), 0);
     EXPECT_EQ(VerticalCentringInset(10, 16), 0);
 }

@@ -38,6 +38,34 @@ TEST(GameLayout, TheTitleBarFollowsTheRightEdgeAndTheViewFillsTheRest) {
     }
 }
 
+TEST(GameLayout, EachPlaceTakesItsOwnImagesWidthAndHeight) {
+    // Artwork where no two images share a size and none is square, so a width taken
+    // for a height, or one button's size for another's, moves a place.
+    GameLayoutInput in;
+    in.clientWidth = 800;
+    in.clientHeight = 500;
+    in.titleHeight = 30;
+    const struct {
+        GameSlot slot;
+        ImageSize image;
+        Edges expected;
+    } rows[] = {
+        {kGameClose, {30, 20}, {770, 1, 800, 21}},    {kGameMaximize, {26, 21}, {744, 1, 770, 22}},
+        {kGameMinimize, {24, 22}, {720, 1, 744, 23}}, {kGameTray, {22, 23}, {698, 1, 720, 24}},
+        {kGameSettings, {40, 16}, {638, 5, 678, 21}}, {kGameService, {41, 17}, {592, 5, 633, 22}},
+        {kGameForum, {42, 18}, {545, 5, 587, 23}},    {kGameOfficialSite, {43, 19}, {497, 5, 540, 24}},
+        {kGamePay, {44, 20}, {448, 5, 492, 25}},      {kGameIcon, {20, 16}, {5, 2, 25, 16}},
+    };
+    for (const auto& row : rows)
+        in.images[row.slot] = row.image;
+    const auto at = ComputeGameLayout(in);
+    for (const auto& row : rows)
+        EXPECT_EQ(at[row.slot], row.expected) << row.slot;
+    EXPECT_EQ(at[kGameTitleLabel], (Edges{35, 5, 335, 25}));
+    EXPECT_EQ(at[kGameTitleImage], (Edges{0, 0, 800, 30}));
+    EXPECT_EQ(at[kGameView], (Edges{0, 30, 800, 500}));
+}
+
 TEST(GameRules, TheReturnMarkerAndTheStartAtLogonValue) {
     const PlatformHosts hosts = {L"w", L"l", L"g"};
     EXPECT_TRUE(IsReturnToLoginUrl(L"http://g/p?a=1&wd_returnlogin=1", true, hosts));

@@ -105,6 +105,8 @@ function(gantry_native_test name)
     cmake_parse_arguments(T "SIM" "" "SOURCES;LIBS;SIM_ARGS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE app_logic ${T_LIBS} GTest::gtest_main)
+    # Tests that read shipped files (the skin images) find them from here.
+    target_compile_definitions(${name} PRIVATE GANTRY_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gantry_warnings(${name})
     _gantry_sim_command(command ${name} "${T_SIM}" "${T_SIM_ARGS}")
     add_test(NAME ${name} COMMAND ${command} --gtest_output=xml:${GANTRY_RESULTS_DIR}/${name}.xml)

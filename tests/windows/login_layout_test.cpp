@@ -1,6 +1,13 @@
 #include "browser/windows/LoginLayout.h"
 
+#include "ui/PngInfo.h"
+
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -57,6 +64,36 @@ TEST(LoginLayout, TheBrowserCoversTheRetryLabelOnlyWhileThePageShows) {
     EXPECT_FALSE(Overlap(away, kArtwork));
     EXPECT_LT(away.right, 0);
     EXPECT_LT(away.bottom, 0);
+}
+
+PngInfo ShippedImage(int id) {
+    std::ifstream file(std::string(GANTRY_SOURCE_DIR) + "/res/skin/" + std::to_string(id) + ".png",
+                       std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return ReadPngInfo(bytes.data(), bytes.size());
+}
+
+// Every button is drawn as its whole image stretched over its bounds: each place
+// has exactly the size of the button's shipped images (normal and hover), so none
+// is drawn distorted.
+TEST(LoginLayout, EachButtonHasTheSizeOfItsShippedImages) {
+    const struct {
+        LoginSlot slot;
+        int normal, hover;
+    } buttons[] = {
+        {kLoginMinimize, 192, 193}, {kLoginClose, 188, 189},   {kLoginHome, 194, 195},
+        {kLoginPay, 198, 199},      {kLoginService, 200, 201}, {kLoginForum, 190, 191},
+    };
+    const auto slots = LoginLayout();
+    for (const auto& b : buttons) {
+        SCOPED_TRACE(b.normal);
+        for (int id : {b.normal, b.hover}) {
+            const PngInfo png = ShippedImage(id);
+            ASSERT_TRUE(png.valid) << id;
+            EXPECT_EQ(slots[b.slot].right - slots[b.slot].left, int(png.width)) << id;
+            EXPECT_EQ(slots[b.slot].bottom - slots[b.slot].top, int(png.height)) << id;
+        }
+    }
 }
 
 } // namespace

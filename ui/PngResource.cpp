@@ -1,5 +1,6 @@
 #include "ui/PngResource.h"
 
+#include "ui/ImageCache.h"
 #include "ui/Premultiply.h"
 
 #include "app/base/Handles.h"
@@ -53,8 +54,10 @@ bool LoadPngResource(HINSTANCE instance, WORD id, CImage& image) {
             return false;
         const void* bytes = LockResource(loaded);
         const DWORD size = SizeofResource(instance, res);
-        if (bytes && size && DecodePngBytes(bytes, size, image))
-            PremultiplyImageFloor(image);
+        image.AttachShared(SharedResourceImage(instance, id, [bytes, size](CImage& decoded) {
+            if (bytes && size && DecodePngBytes(bytes, size, decoded))
+                PremultiplyImageFloor(decoded);
+        }));
         return true;
     }
     if (FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */)) {

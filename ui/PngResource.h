@@ -10,8 +10,10 @@ constexpr COLORREF kKeyColor = RGB(255, 128, 255); // 0x00FF80FF
 
 // Loads resource `id` into `image`. True when it is a "PNG" resource: such images
 // are drawn by alpha blending (32-bit ones are premultiplied here, floor rule); true
-// even when the data did not decode and the image stayed empty. False for a bitmap
-// resource (attached, drawn by colour key) and for a missing id (image empty).
+// even when the data did not decode and the image stayed empty. A PNG resource is
+// decoded once while images show it: `image` shares the decoded, read-only bitmap
+// (ui/ImageCache.h). False for a bitmap resource (attached and owned, drawn by
+// colour key) and for a missing id (image empty).
 bool LoadPngResource(HINSTANCE instance, WORD id, CImage& image);
 
 // Decodes PNG bytes into `image` through a movable global memory stream, as the

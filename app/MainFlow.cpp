@@ -8,6 +8,8 @@
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"
 #include "res/resource.h"
+#include "ui/FormBack.h"
+#include "ui/SkinPreload.h"
 
 #include <shellapi.h>
 #include <shldisp.h>
@@ -107,7 +109,22 @@ void StartIconAnimation() {
         ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The backdrop's artwork, then the login window's skin, in the order the windows
+// load them.
+std::vector<CSkinPreload::Item> StartSkin() {
+    std::vector<CSkinPreload::Item> items = {{kBackgroundImageId, PremultiplyRule::Rounded}};
+    for (WORD id :
+         {IDB_LOGIN_BACK, IDB_LOGIN_MINIMIZE, IDB_LOGIN_MINIMIZE_HOVER, IDB_LOGIN_CLOSE,
+          IDB_LOGIN_CLOSE_HOVER, IDB_LOGIN_HOME, IDB_LOGIN_HOME_HOVER, IDB_LOGIN_PAY, IDB_LOGIN_PAY_HOVER,
+          IDB_LOGIN_SERVICE, IDB_LOGIN_SERVICE_HOVER, IDB_LOGIN_FORUM, IDB_LOGIN_FORUM_HOVER})
+        items.push_back({id, PremultiplyRule::Floor});
+    return items;
+}
+
 void RunNormalStart() {
+    // Decoded on a worker while this thread creates the windows (the first window
+    // of a process takes a while); each window then takes its images ready.
+    CSkinPreload skin(g_module.m_hInstance, StartSkin());
     g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
     g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
     g_module.m_formBack.ShowOffscreen();

@@ -36,20 +36,6 @@ bool CFormBack::Init(HINSTANCE instance, const wchar_t* windowClass, const wchar
     return true;
 }
 
-namespace {
-
-// The artwork premultiplied by the rounded rule, empty when the resource is
-// missing or does not decode.
-void DecodeArtwork(HINSTANCE instance, CImage& art) {
-    HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(kBackgroundImageId), L"PNG");
-    HGLOBAL loaded = res ? LoadResource(instance, res) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    if (bytes && DecodePngBytes(bytes, SizeofResource(instance, res), art))
-        PremultiplyImageRounded(art);
-}
-
-} // namespace
-
 void CFormBack::PaintLayeredBackground() {
     if (!window)
         return;
@@ -62,8 +48,9 @@ void CFormBack::PaintLayeredBackground() {
     ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.Get()));
     if (!memoryDc)
         return;
+    // Shared with a decode started ahead (SkinPreload.h); empty when missing.
     CImage art;
-    DecodeArtwork(instance_, art);
+    art.AttachShared(SharedPngResource(instance_, kBackgroundImageId, PremultiplyRule::Rounded));
     // Artwork with alpha that fills the window is pushed as it is: blending it over
     // a transparent canvas would give the same pixels. Anything else is drawn into
     // a 32-bit DIB section (per-pixel alpha needs the alpha byte whatever the

@@ -14,7 +14,9 @@
 #include <functional>
 #include <memory>
 
-// The decoded image of resource `id` of `instance`: the one still alive from an
-// earlier call, else a new one filled by `decode` (which may leave it empty).
-std::shared_ptr<const CImage> SharedResourceImage(HINSTANCE instance, WORD id,
+// The decoded image of resource `id` of `instance` prepared in way `variant` (the
+// premultiply rule: the same resource prepared otherwise is another image): the
+// one still alive from an earlier call, else a new one filled by `decode` (which
+// may leave it empty).
+std::shared_ptr<const CImage> SharedResourceImage(HINSTANCE instance, WORD id, int variant,
                                                   const std::function<void(CImage&)>& decode);

@@ -4,6 +4,7 @@
 #include "tests/ui/win_test_util.h"
 #include "ui/Blit.h"
 #include "ui/PngResource.h"
+#include "ui/SkinPreload.h"
 
 #include <gtest/gtest.h>
 
@@ -322,6 +323,25 @@ TEST(SharedSkinImage, OneDecodeServesEveryHolderUntilTheLastGoes) {
     second.Destroy();
     again.Destroy();
     EXPECT_EQ(CImage::LiveImageCount(), 3) << "only the test's own image objects";
+}
+
+// Decoded ahead on a worker: a window's later load takes the same bitmap, and the
+// same resource premultiplied by the other rule is an image of its own.
+TEST(SharedSkinImage, PreloadDecodesAheadAndKeepsTheRulesApart) {
+    CSkinPreload preload(Self(), {{IDT_RGBA, PremultiplyRule::Floor},
+                                  {IDT_RGBA, PremultiplyRule::Rounded},
+                                  {IDT_MISSING, PremultiplyRule::Floor}});
+    preload.Wait();
+    const auto& held = preload.Held();
+    ASSERT_EQ(held.size(), 3u);
+    ASSERT_TRUE(held[0] && held[1]);
+    EXPECT_FALSE(held[2]);
+    CImage loaded;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, loaded));
+    EXPECT_EQ(loaded.GetHandle(), held[0]->GetHandle()) << "decoded again";
+    EXPECT_NE(held[1]->GetHandle(), held[0]->GetHandle());
+    EXPECT_EQ(PixelBytes(*held[0], 2, 0), B({128, 64, 0, 128})); // 1 at 128: floor 0
+    EXPECT_EQ(PixelBytes(*held[1], 2, 0), B({128, 64, 1, 128})); // rounded 1
 }
 
 TEST(Blit, AlphaBlendOfPremultipliedPixelsOverABackground) {

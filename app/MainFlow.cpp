@@ -8,6 +8,8 @@
 #include "browser/windows/FormGame.h"
 #include "browser/windows/FormQQLogin.h"
 #include "res/resource.h"
+#include "ui/FormBack.h"
+#include "ui/SkinPreload.h"
 
 #include <shellapi.h>
 #include <shldisp.h>
@@ -34,6 +36,24 @@ template <typename Form> Form* CreateOnRequest(Form*& slot) {
     return form;
 }
 
+// The game window's skin, decoded once for every game window of the process: the
+// first request starts decoding it on a worker while the window is being made,
+// and it is kept for the windows after it (a return to the login and back).
+void KeepGameSkin() {
+    static const CSkinPreload skin(g_module.m_hInstance, [] {
+        std::vector<CSkinPreload::Item> items;
+        for (WORD id :
+             {IDB_GAME_TITLE,          IDB_GAME_MINIMIZE, IDB_GAME_MINIMIZE_HOVER, IDB_GAME_CLOSE,
+              IDB_GAME_CLOSE_HOVER,    IDB_GAME_MAXIMIZE, IDB_GAME_MAXIMIZE_HOVER, IDB_GAME_RESTORE,
+              IDB_GAME_RESTORE_HOVER,  IDB_GAME_TRAY,     IDB_GAME_TRAY_HOVER,     IDB_GAME_SETTINGS,
+              IDB_GAME_SETTINGS_HOVER, IDB_GAME_FORUM,    IDB_GAME_FORUM_HOVER,    IDB_GAME_HOME,
+              IDB_GAME_HOME_HOVER,     IDB_GAME_PAY,      IDB_GAME_PAY_HOVER,      IDB_GAME_SERVICE,
+              IDB_GAME_SERVICE_HOVER,  IDB_GAME_ICON})
+            items.push_back({id, PremultiplyRule::Floor});
+        return items;
+    }());
+}
+
 void OpenGameWindow() {
     // A second request (a page that navigates twice, another process posting the
     // message) shows the game that is already open: a second window would get no
@@ -42,6 +62,7 @@ void OpenGameWindow() {
         current->BringToFront();
         return;
     }
+    KeepGameSkin();
     CFormGame* game = CreateOnRequest(g_module.m_pFormGame);
     game->SetBounds(RECT{0, 0, 1250, 700});
     const bool made = game->Init(g_module.m_formLogin.GetGameUrl());
@@ -107,7 +128,22 @@ void StartIconAnimation() {
         ShellExecuteW(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The backdrop's artwork, then the login window's skin, in the order the windows
+// load them.
+std::vector<CSkinPreload::Item> StartSkin() {
+    std::vector<CSkinPreload::Item> items = {{kBackgroundImageId, PremultiplyRule::Rounded}};
+    for (WORD id :
+         {IDB_LOGIN_BACK, IDB_LOGIN_MINIMIZE, IDB_LOGIN_MINIMIZE_HOVER, IDB_LOGIN_CLOSE,
+          IDB_LOGIN_CLOSE_HOVER, IDB_LOGIN_HOME, IDB_LOGIN_HOME_HOVER, IDB_LOGIN_PAY, IDB_LOGIN_PAY_HOVER,
+          IDB_LOGIN_SERVICE, IDB_LOGIN_SERVICE_HOVER, IDB_LOGIN_FORUM, IDB_LOGIN_FORUM_HOVER})
+        items.push_back({id, PremultiplyRule::Floor});
+    return items;
+}
+
 void RunNormalStart() {
+    // Decoded on a worker while this thread creates the windows (the first window
+    // of a process takes a while); each window then takes its images ready.
+    CSkinPreload skin(g_module.m_hInstance, StartSkin());
     g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
     g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
     g_module.m_formBack.ShowOffscreen();

@@ -46,23 +46,24 @@ void CFormBack::PaintLayeredBackground() {
 
     ScopedWindowDc windowDc(window);
     ScopedMemoryDc memoryDc(CreateCompatibleDC(windowDc.Get()));
-    // A 32-bit DIB section rather than a screen-compatible bitmap: per-pixel alpha
-    // needs the alpha byte whatever the display depth. It starts transparent black.
-    CImage canvas;
-    if (!memoryDc || !canvas.Create(width, height, 32, true))
+    if (!memoryDc)
         return;
-    ScopedSelect select(memoryDc.Get(), canvas.GetHandle());
-
-    if (HRSRC res = FindResourceW(instance_, MAKEINTRESOURCEW(kBackgroundImageId), L"PNG")) {
-        HGLOBAL loaded = LoadResource(instance_, res);
-        const void* bytes = loaded ? LockResource(loaded) : nullptr;
-        CImage art;
-        if (bytes && DecodePngBytes(bytes, SizeofResource(instance_, res), art)) {
-            PremultiplyImageRounded(art);
-            DrawImage(memoryDc.Get(), art, 0, 0, art.GetWidth(), art.GetHeight(), 0, 0, art.GetWidth(),
-                      art.GetHeight());
-        }
-    }
+    // Shared with a decode started ahead (SkinPreload.h); empty when missing.
+    CImage art;
+    art.AttachShared(SharedPngResource(instance_, kBackgroundImageId, PremultiplyRule::Rounded));
+    // Artwork with alpha that fills the window is pushed as it is: blending it over
+    // a transparent canvas would give the same pixels. Anything else is drawn into
+    // a 32-bit DIB section (per-pixel alpha needs the alpha byte whatever the
+    // display depth) that starts transparent black.
+    CImage canvas;
+    const bool direct =
+        art.GetBPP() == 32 && art.HasAlphaChannel() && art.GetWidth() == width && art.GetHeight() == height;
+    if (!direct && !canvas.Create(width, height, 32, true))
+        return;
+    ScopedSelect select(memoryDc.Get(), direct ? art.GetHandle() : canvas.GetHandle());
+    if (!direct && !art.IsNull())
+        DrawImage(memoryDc.Get(), art, 0, 0, art.GetWidth(), art.GetHeight(), 0, 0, art.GetWidth(),
+                  art.GetHeight());
 
     POINT origin = {0, 0};
     SIZE size = {width, height};

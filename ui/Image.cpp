@@ -36,6 +36,7 @@ void CImage::Destroy() {
     width_ = height_ = bpp_ = pitch_ = 0;
     bits_ = nullptr;
     hasAlpha_ = false;
+    shared_.reset(); // last: it may hold the bitmap just forgotten
 }
 
 void CImage::ReadAttributes(const DIBSECTION& ds) {
@@ -72,7 +73,9 @@ bool CImage::Attach(HBITMAP dib) {
 void CImage::AttachView(const CImage& source) {
     if (&source == this)
         return;
+    std::shared_ptr<const CImage> keep = source.shared_; // before this image lets go of its own
     Destroy();
+    shared_ = std::move(keep);
     bitmap_ = source.bitmap_;
     owned_ = false;
     width_ = source.width_;
@@ -81,6 +84,14 @@ void CImage::AttachView(const CImage& source) {
     pitch_ = source.pitch_;
     bits_ = source.bits_;
     hasAlpha_ = source.hasAlpha_;
+}
+
+void CImage::AttachShared(std::shared_ptr<const CImage> decoded) {
+    Destroy();
+    if (!decoded || decoded->IsNull())
+        return;
+    AttachView(*decoded);
+    shared_ = std::move(decoded);
 }
 
 bool CImage::Create(int width, int height, int bpp, bool hasAlpha, const RGBQUAD* palette, int paletteCount) {

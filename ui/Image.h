@@ -1,6 +1,8 @@
 // A DIB-section image: the bitmap and its attributes. An image either owns its
-// bitmap or is a view of another image's bitmap (the button's current image); an
-// empty image is valid everywhere and every drawing routine skips it.
+// bitmap, shares a decoded image with other images (skin resources, decoded once:
+// ui/ImageCache.h), or is a view of another image's bitmap (the button's current
+// image); an empty image is valid everywhere and every drawing routine skips it.
+// A shared bitmap lives until the last image sharing it is destroyed or reloaded.
 //
 // PNG data is decoded through the Windows Imaging Component, which writes the
 // pixels straight into the DIB section (ui/WicDecode.h); nothing of it is kept
@@ -12,6 +14,7 @@
 #include <objidl.h>
 
 #include <cstdint>
+#include <memory>
 
 class CImage {
 public:
@@ -32,13 +35,18 @@ public:
     bool HasAlphaChannel() const { return hasAlpha_; }
     void SetHasAlphaChannel(bool hasAlpha) { hasAlpha_ = hasAlpha; }
     bool OwnsBitmap() const { return owned_ && bitmap_; }
+    // Shows a decoded image that others may share (read-only from then on).
+    bool IsShared() const { return shared_ != nullptr; }
 
     // Takes ownership of a DIB section; false (and the bitmap deleted) when the
     // handle is not one.
     bool Attach(HBITMAP dibSection);
     // Shows another image's bitmap without owning it; the source must outlive
-    // every use of this view.
+    // every use of this view, unless the source is shared: the view then keeps
+    // the shared bitmap alive as well.
     void AttachView(const CImage& source);
+    // Shows `decoded` and keeps it alive while this image shows it; empty when it is null or empty.
+    void AttachShared(std::shared_ptr<const CImage> decoded);
     // Empties the image, deleting the bitmap when owned.
     void Destroy();
 
@@ -72,4 +80,5 @@ private:
     int pitch_ = 0;
     void* bits_ = nullptr;
     bool hasAlpha_ = false;
+    std::shared_ptr<const CImage> shared_; // the decoded image this one shares, if any
 };

@@ -1,10 +1,12 @@
 #include "ui/PngResource.h"
 
+#include "ui/ImageCache.h"
 #include "ui/Premultiply.h"
 
 #include "app/base/Handles.h"
 
 #include <cstring>
+#include <utility>
 
 bool DecodePngBytes(const void* data, size_t size, CImage& image) {
     image.Destroy();
@@ -45,16 +47,30 @@ void PremultiplyImageRounded(CImage& image) {
                        image.GetPitch());
 }
 
+std::shared_ptr<const CImage> SharedPngResource(HINSTANCE instance, WORD id, PremultiplyRule rule) {
+    HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG");
+    HGLOBAL loaded = res ? LoadResource(instance, res) : nullptr;
+    if (!loaded)
+        return nullptr;
+    const void* bytes = LockResource(loaded);
+    const DWORD size = SizeofResource(instance, res);
+    return SharedResourceImage(instance, id, int(rule), [bytes, size, rule](CImage& decoded) {
+        if (!bytes || !size || !DecodePngBytes(bytes, size, decoded))
+            return;
+        if (rule == PremultiplyRule::Floor)
+            PremultiplyImageFloor(decoded);
+        else
+            PremultiplyImageRounded(decoded);
+    });
+}
+
 bool LoadPngResource(HINSTANCE instance, WORD id, CImage& image) {
     image.Destroy();
-    if (HRSRC res = FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG")) {
-        HGLOBAL loaded = LoadResource(instance, res);
-        if (!loaded)
-            return false;
-        const void* bytes = LockResource(loaded);
-        const DWORD size = SizeofResource(instance, res);
-        if (bytes && size && DecodePngBytes(bytes, size, image))
-            PremultiplyImageFloor(image);
+    if (FindResourceW(instance, MAKEINTRESOURCEW(id), L"PNG")) {
+        std::shared_ptr<const CImage> decoded = SharedPngResource(instance, id, PremultiplyRule::Floor);
+        if (!decoded)
+            return false; // LoadResource failed
+        image.AttachShared(std::move(decoded));
         return true;
     }
     if (FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */)) {

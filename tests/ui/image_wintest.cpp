@@ -4,10 +4,12 @@
 #include "tests/ui/win_test_util.h"
 #include "ui/Blit.h"
 #include "ui/PngResource.h"
+#include "ui/SkinPreload.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -203,11 +205,13 @@ TEST(ImageLifetime, CountFollowsTheImagesAndDecodingGoesOnAfterTheLast) {
     {
         CImage a;
         EXPECT_TRUE(LoadPngResource(Self(), IDT_RGB, a));
+        // a and the decoded image it shares
+        EXPECT_EQ(CImage::LiveImageCount(), 2);
         {
             CImage b;
-            EXPECT_EQ(CImage::LiveImageCount(), 2);
+            EXPECT_EQ(CImage::LiveImageCount(), 3);
         }
-        EXPECT_EQ(CImage::LiveImageCount(), 1);
+        EXPECT_EQ(CImage::LiveImageCount(), 2);
     }
     EXPECT_EQ(CImage::LiveImageCount(), 0);
 
@@ -286,6 +290,58 @@ TEST(ImageView, ViewSharesTheBitmapWithoutOwningIt) {
     EXPECT_EQ(GetObjectType(handle), DWORD(OBJ_BITMAP)) << "destroying a view must not delete the bitmap";
     owner.Destroy();
     EXPECT_EQ(GetObjectType(handle), 0u);
+}
+
+// A resource is decoded once while an image shows it: every later load shares that
+// bitmap, each holder keeps it alive, and the last one to let go frees it.
+TEST(SharedSkinImage, OneDecodeServesEveryHolderUntilTheLastGoes) {
+    ASSERT_EQ(CImage::LiveImageCount(), 0);
+    auto first = std::make_unique<CImage>();
+    CImage second, view;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, *first));
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, second));
+    const HBITMAP handle = first->GetHandle();
+    EXPECT_EQ(second.GetHandle(), handle);
+    EXPECT_TRUE(second.IsShared());
+    EXPECT_FALSE(second.OwnsBitmap());
+    EXPECT_EQ(CImage::LiveImageCount(), 4) << "two holders, a view and one decoded image";
+    view.AttachView(second);
+
+    // Another id, or another image reloaded, does not disturb the shared one.
+    second.Destroy();
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGB, second));
+    EXPECT_NE(second.GetHandle(), handle);
+    first.reset();
+    ASSERT_EQ(GetObjectType(handle), DWORD(OBJ_BITMAP)) << "freed while a view of it is shown";
+    EXPECT_EQ(PixelBytes(view, 1, 0), B({0, 128, 0, 128})) << "premultiplied once, not per load";
+
+    view.Destroy();
+    EXPECT_EQ(GetObjectType(handle), 0u) << "the last holder let go";
+    CImage again;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, again));
+    EXPECT_EQ(PixelBytes(again, 1, 0), B({0, 128, 0, 128}));
+    second.Destroy();
+    again.Destroy();
+    EXPECT_EQ(CImage::LiveImageCount(), 3) << "only the test's own image objects";
+}
+
+// Decoded ahead on a worker: a window's later load takes the same bitmap, and the
+// same resource premultiplied by the other rule is an image of its own.
+TEST(SharedSkinImage, PreloadDecodesAheadAndKeepsTheRulesApart) {
+    CSkinPreload preload(Self(), {{IDT_RGBA, PremultiplyRule::Floor},
+                                  {IDT_RGBA, PremultiplyRule::Rounded},
+                                  {IDT_MISSING, PremultiplyRule::Floor}});
+    preload.Wait();
+    const auto& held = preload.Held();
+    ASSERT_EQ(held.size(), 3u);
+    ASSERT_TRUE(held[0] && held[1]);
+    EXPECT_FALSE(held[2]);
+    CImage loaded;
+    ASSERT_TRUE(LoadPngResource(Self(), IDT_RGBA, loaded));
+    EXPECT_EQ(loaded.GetHandle(), held[0]->GetHandle()) << "decoded again";
+    EXPECT_NE(held[1]->GetHandle(), held[0]->GetHandle());
+    EXPECT_EQ(PixelBytes(*held[0], 2, 0), B({128, 64, 0, 128})); // 1 at 128: floor 0
+    EXPECT_EQ(PixelBytes(*held[1], 2, 0), B({128, 64, 1, 128})); // rounded 1
 }
 
 TEST(Blit, AlphaBlendOfPremultipliedPixelsOverABackground) {

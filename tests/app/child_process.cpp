@@ -84,13 +84,25 @@ ChildResult RunChild(const std::wstring& exe, const std::wstring& args, DWORD li
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    HANDLE limited = g_standardUserChildren ? LimitedToken() : nullptr;
-    const BOOL created = limited ? CreateProcessAsUserW(limited, exe.c_str(), &commandLine[0], nullptr,
-                                                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
-                                 : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                                  nullptr, nullptr, &si, &pi);
-    if (limited)
-        CloseHandle(limited);
+    // A start that fails is tried once more: under a loaded Wine the restricted
+    // token's start has been seen to fail once. The reason is printed, so a
+    // failure that stays shows why.
+    BOOL created = FALSE;
+    for (int attempt = 0; attempt < 2 && !created; ++attempt) {
+        HANDLE limited = g_standardUserChildren ? LimitedToken() : nullptr;
+        created = limited ? CreateProcessAsUserW(limited, exe.c_str(), &commandLine[0], nullptr, nullptr,
+                                                 FALSE, 0, nullptr, nullptr, &si, &pi)
+                          : CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                           nullptr, &si, &pi);
+        const DWORD error = created ? 0 : GetLastError();
+        if (limited)
+            CloseHandle(limited);
+        if (!created) {
+            fprintf(stderr, "RunChild: could not start %ls%s (error %lu)\n", exe.c_str(),
+                    limited ? " as a standard user" : "", static_cast<unsigned long>(error));
+            Sleep(200);
+        }
+    }
     if (!created)
         return result;
     result.started = true;

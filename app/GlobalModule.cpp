@@ -42,6 +42,17 @@ CGlobalModule::~CGlobalModule() {
     }
 }
 
+void CGlobalModule::SetProcessValues(HINSTANCE instance, const wchar_t* title, const wchar_t* className) {
+    m_hInstance = instance;
+    lstrcpynW(m_szTitle, title, ARRAYSIZE(m_szTitle));
+    lstrcpynW(m_szClassName, className, ARRAYSIZE(m_szClassName));
+}
+
+void CGlobalModule::ReplaceIdleDownloader(CHttpDownloader* downloader) {
+    delete m_pDownloader; // never started: no worker uses it
+    m_pDownloader = downloader;
+}
+
 void CGlobalModule::LoadConfig() {
     m_settings.Load(m_bElevatedRun);
     m_update.Configure(m_settings.VersionFileUrl(), m_settings.UpgraderUrl(), m_bElevatedRun);

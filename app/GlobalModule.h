@@ -111,9 +111,25 @@ public:
     CFormBack& Backdrop() override { return m_formBack; }
     void ContinueExternalLogin(const std::wstring& url) override { m_formLogin.ContinueExternalLogin(url); }
 
-    // Values stored by the process entry.
+    // Stored by the process entry before any window exists: the instance, the
+    // window title and the one window class name (each cut to 99 characters).
+    void SetProcessValues(HINSTANCE instance, const wchar_t* title, const wchar_t* className);
+
+    // Swaps the downloader (owned from then on; null for none) before any request
+    // has started it. The report modes' checks run with one without workers, or none.
+    void ReplaceIdleDownloader(CHttpDownloader* downloader);
+
+    CFormLogin& LoginForm() { return m_formLogin; }
+    CInstallRecord& InstallRecord() { return m_installRecord; }
+    // The windows made on request, null while none exists. The main flow alone
+    // creates and forgets them, through their slots.
+    CFormGame* GameForm() const { return m_pFormGame; }
+    CFormQQLogin* ExternalLoginForm() const { return m_pFormQQLogin; }
+    CFormGame*& GameFormSlot() { return m_pFormGame; }
+    CFormQQLogin*& ExternalLoginFormSlot() { return m_pFormQQLogin; }
+
+private:
     HINSTANCE m_hInstance = nullptr;
-    int m_nShowCmd = 0;
     wchar_t m_szTitle[100] = {};
     wchar_t m_szClassName[100] = {};
 
@@ -124,7 +140,6 @@ public:
     CHttpDownloader* m_pDownloader = nullptr;
     CInstallRecord m_installRecord;
 
-private:
     // The install record's reports go out as temp-folder downloads.
     bool QueueReport(const std::wstring& url, int requestType, const std::wstring& fileName) override;
     // What the update asks of the application.

@@ -40,7 +40,7 @@ template <typename Form> Form* CreateOnRequest(Form*& slot) {
 // first request starts decoding it on a worker while the window is being made,
 // and it is kept for the windows after it (a return to the login and back).
 void KeepGameSkin() {
-    static const CSkinPreload skin(g_module.m_hInstance, [] {
+    static const CSkinPreload skin(g_module.Instance(), [] {
         std::vector<CSkinPreload::Item> items;
         for (WORD id :
              {IDB_GAME_TITLE,          IDB_GAME_MINIMIZE, IDB_GAME_MINIMIZE_HOVER, IDB_GAME_CLOSE,
@@ -58,44 +58,44 @@ void OpenGameWindow() {
     // A second request (a page that navigates twice, another process posting the
     // message) shows the game that is already open: a second window would get no
     // messages routed to it.
-    if (CFormGame* current = g_module.m_pFormGame) {
+    if (CFormGame* current = g_module.GameForm()) {
         current->BringToFront();
         return;
     }
     KeepGameSkin();
-    CFormGame* game = CreateOnRequest(g_module.m_pFormGame);
+    CFormGame* game = CreateOnRequest(g_module.GameFormSlot());
     game->SetBounds(RECT{0, 0, 1250, 700});
-    const bool made = game->Init(g_module.m_formLogin.GetGameUrl());
-    if (g_module.m_pFormGame != game)
+    const bool made = game->Init(g_module.LoginForm().GetGameUrl());
+    if (g_module.GameForm() != game)
         return; // its page ended it at once
     if (!made) {
         // The login window and its backdrop stay as they are.
-        Retire(game, g_module.m_pFormGame);
+        Retire(game, g_module.GameFormSlot());
         return;
     }
     g_module.PublishGameWindow(game->GetHwnd());
     game->MaximizeToWorkArea();
-    ShowWindow(g_module.m_formLogin.GetHwnd(), SW_HIDE);
-    ShowWindow(g_module.m_formBack.GetHwnd(), SW_HIDE);
+    ShowWindow(g_module.LoginForm().GetHwnd(), SW_HIDE);
+    ShowWindow(g_module.Backdrop().GetHwnd(), SW_HIDE);
 }
 
 // Only the newest external-login window is kept: an older one still open closes
 // first (and retires at its last message); one that never got a window retires here.
 void CloseExternalLoginWindow() {
-    CFormQQLogin* previous = g_module.m_pFormQQLogin;
+    CFormQQLogin* previous = g_module.ExternalLoginForm();
     if (!previous)
         return;
     if (const HWND window = previous->GetHwnd())
         DestroyWindow(window);
-    if (g_module.m_pFormQQLogin == previous)
-        Retire(previous, g_module.m_pFormQQLogin);
+    if (g_module.ExternalLoginForm() == previous)
+        Retire(previous, g_module.ExternalLoginFormSlot());
 }
 
 void OpenExternalLoginWindow() {
     CloseExternalLoginWindow();
-    CFormQQLogin* form = CreateOnRequest(g_module.m_pFormQQLogin);
+    CFormQQLogin* form = CreateOnRequest(g_module.ExternalLoginFormSlot());
     form->SetBounds(RECT{0, 0, 880, 420});
-    form->Init(g_module.m_formLogin.GetExternalLoginUrl());
+    form->Init(g_module.LoginForm().GetExternalLoginUrl());
     // The page may have closed the window already (a return address at once).
     form->ShowCenteredInWorkArea();
 }
@@ -104,11 +104,11 @@ void OpenExternalLoginWindow() {
 // with it, the module forgets it (it retires at its last message), and the login
 // window and its backdrop come back.
 void OnGameClosed() {
-    CFormGame* game = std::exchange(g_module.m_pFormGame, nullptr);
+    CFormGame* game = std::exchange(g_module.GameFormSlot(), nullptr);
     game->DeleteTrayIcon();
     g_module.PublishGameWindow(nullptr);
-    CFormLogin& login = g_module.m_formLogin;
-    const HWND back = g_module.m_formBack.GetHwnd();
+    CFormLogin& login = g_module.LoginForm();
+    const HWND back = g_module.Backdrop().GetHwnd();
     login.ReturnFromGame();
     SetWindowPos(back, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(back, SW_SHOWNA);
@@ -143,16 +143,16 @@ std::vector<CSkinPreload::Item> StartSkin() {
 void RunNormalStart() {
     // Decoded on a worker while this thread creates the windows (the first window
     // of a process takes a while); each window then takes its images ready.
-    CSkinPreload skin(g_module.m_hInstance, StartSkin());
-    g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
-    g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
-    g_module.m_formBack.ShowOffscreen();
-    g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
-    g_module.m_formLogin.Init();
+    CSkinPreload skin(g_module.Instance(), StartSkin());
+    g_module.Backdrop().SetBounds(RECT{0, 0, 1200, 760});
+    g_module.Backdrop().Init(g_module.Instance(), g_module.WindowClassName(), g_module.WindowTitle());
+    g_module.Backdrop().ShowOffscreen();
+    g_module.LoginForm().SetBounds(RECT{0, 0, 1200, 760});
+    g_module.LoginForm().Init();
     // The page's first result may already have placed the window (a control can
     // report its first navigation before Navigate returns); it stays where it is then.
-    if (!g_module.m_formLogin.HasShownPageResult())
-        g_module.m_formLogin.ShowOffscreen();
+    if (!g_module.LoginForm().HasShownPageResult())
+        g_module.LoginForm().ShowOffscreen();
     StartIconAnimation();
 }
 
@@ -179,12 +179,12 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
     wc.hIconSm = icon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = g_module.m_szClassName;
+    wc.lpszClassName = g_module.WindowClassName();
     return RegisterClassExW(&wc);
 }
 
 int RunMainFlow() {
-    CFormLogin& login = g_module.m_formLogin;
+    CFormLogin& login = g_module.LoginForm();
     switch (SelectStartMode()) {
     case StartMode::SetupSuccess:
         // The window that the report's completion posts UM_EXIT_APP to is created
@@ -196,13 +196,13 @@ int RunMainFlow() {
             return kNoWindowExitCode;
         // Only the report's completion ends this mode: a report that could not be
         // queued never completes, so the mode ends at once instead.
-        if (!g_module.m_installRecord.SendInstallBeacon())
+        if (!g_module.InstallRecord().SendInstallBeacon())
             return 0;
         return RunMessageLoop();
     case StartMode::UninstallSuccess:
         if (!login.CreateWindowOnly())
             return kNoWindowExitCode;
-        if (!g_module.m_installRecord.SendUninstallBeacon())
+        if (!g_module.InstallRecord().SendUninstallBeacon())
             return 0;
         return RunMessageLoop();
     case StartMode::ShowDesktop:
@@ -221,15 +221,15 @@ int RunMainFlow() {
 }
 
 void EndWindowsAtExit() {
-    if (CFormGame* game = g_module.m_pFormGame) {
+    if (CFormGame* game = g_module.GameForm()) {
         // Forgotten first, so its WM_DESTROY does not bring the login window back.
-        g_module.m_pFormGame = nullptr;
+        g_module.GameFormSlot() = nullptr;
         g_module.PublishGameWindow(nullptr);
         game->DeleteTrayIcon();
         if (const HWND window = game->GetHwnd())
             DestroyWindow(window); // its last message retires it
         else
-            Retire(game, g_module.m_pFormGame);
+            Retire(game, g_module.GameFormSlot());
     }
     CloseExternalLoginWindow();
     g_retiredForms.FreeReleased();
@@ -282,7 +282,7 @@ LRESULT CALLBACK SharedWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     CKoForm* form = CKoForm::FromHwnd(window);
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_DESTROY && form == g_module.m_pFormGame) {
+    if (message == WM_DESTROY && form == g_module.GameForm()) {
         OnGameClosed();
         return 0;
     }

@@ -6,16 +6,17 @@
 #include <objbase.h>
 #include <ole2.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCmd) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CoInitialize(nullptr);
     OleInitialize(nullptr);
     g_appModule.Init(instance);
 
-    g_module.m_hInstance = instance;
-    g_module.m_nShowCmd = showCmd;
     // A string that fails to load stays empty; registration and creation go on.
-    LoadStringW(instance, IDS_APP_TITLE, g_module.m_szTitle, 100);
-    LoadStringW(instance, IDS_WINDOW_CLASS, g_module.m_szClassName, 100);
+    wchar_t title[100] = {};
+    wchar_t className[100] = {};
+    LoadStringW(instance, IDS_APP_TITLE, title, ARRAYSIZE(title));
+    LoadStringW(instance, IDS_WINDOW_CLASS, className, ARRAYSIZE(className));
+    g_module.SetProcessValues(instance, title, className);
     RegisterMainWindowClass(instance);
 
     const int result = RunMainFlow();

@@ -36,26 +36,24 @@ void Print(const char* name, std::vector<double> v, double target) {
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 20;
     OleInitialize(nullptr);
-    g_module.m_hInstance = GetModuleHandleW(nullptr);
-    wcscpy(g_module.m_szTitle, L"OrvoValdrenna");
-    wcscpy(g_module.m_szClassName, L"OrvoGantryBench");
-    RegisterMainWindowClass(g_module.m_hInstance);
-    g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
-    g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
-    g_module.m_formBack.ShowOffscreen();
-    g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
-    g_module.m_formLogin.Init();
-    LoginWindowTestAccess::SetGameUrl(g_module.m_formLogin,
+    g_module.SetProcessValues(GetModuleHandleW(nullptr), L"OrvoValdrenna", L"OrvoGantryBench");
+    RegisterMainWindowClass(g_module.Instance());
+    g_module.Backdrop().SetBounds(RECT{0, 0, 1200, 760});
+    g_module.Backdrop().Init(g_module.Instance(), g_module.WindowClassName(), g_module.WindowTitle());
+    g_module.Backdrop().ShowOffscreen();
+    g_module.LoginForm().SetBounds(RECT{0, 0, 1200, 760});
+    g_module.LoginForm().Init();
+    LoginWindowTestAccess::SetGameUrl(g_module.LoginForm(),
                                       L"http://127.0.0.1:9/tavro/wd/game.html?wd_entergame=1");
     PumpFor(500);
 
     std::vector<double> enter, layout;
     for (int i = 0; i <= runs; ++i) { // the first run warms up and is not counted
-        const HWND login = g_module.m_formLogin.GetHwnd();
+        const HWND login = g_module.LoginForm().GetHwnd();
         const double t0 = Now();
         SendMessageW(login, UM_ENTER_GAME, 0, 0);
         const double t1 = Now();
-        CFormGame* game = g_module.m_pFormGame;
+        CFormGame* game = g_module.GameForm();
         if (!game || !IsWindowVisible(game->GetHwnd())) {
             std::fprintf(stderr, "no game window\n");
             return 1;
@@ -78,8 +76,8 @@ int wmain(int argc, wchar_t** argv) {
     Print("enter game -> shown", enter, 60.0);
     Print("layout + repaint 1920x1040", layout, 5.0);
     EndWindowsAtExit();
-    DestroyWindow(g_module.m_formLogin.GetHwnd());
-    DestroyWindow(g_module.m_formBack.GetHwnd());
+    DestroyWindow(g_module.LoginForm().GetHwnd());
+    DestroyWindow(g_module.Backdrop().GetHwnd());
     OleUninitialize();
     return 0;
 }

@@ -32,8 +32,8 @@ template <typename F> double Time(F f) {
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"record";
     if (mode == L"record") {
-        const double ms = Time([] { g_module.m_installRecord.LoadInstallRecord(); });
-        printf("load=%.3f\nnetcafe=%d\n", ms, g_module.m_installRecord.IsNetCafe() ? 1 : 0);
+        const double ms = Time([] { g_module.InstallRecord().LoadInstallRecord(); });
+        printf("load=%.3f\nnetcafe=%d\n", ms, g_module.InstallRecord().IsNetCafe() ? 1 : 0);
     } else if (mode == L"parts") {
         int code = 0;
         printf("netcafe_scan=%.3f\n", Time([&] { code = DetectNetCafe(); }));

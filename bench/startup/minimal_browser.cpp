@@ -6,6 +6,7 @@
 // It stays on screen until someone closes it.
 #include "app/LoginUrl.h"
 #include "app/base/Endpoints.h"
+#include "bench/startup/ReferenceWindow.h"
 #include "browser/host/BrowserView.h"
 
 #include <windows.h>
@@ -45,33 +46,16 @@ private:
     CBrowserView view_;
 };
 
-LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     OleInitialize(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
+    bench::RegisterReferenceClass(instance, kClassName);
     int result = 1;
     {
         MinimalBrowser browser; // its view goes before COM does
         if (browser.Open(instance)) {
-            MSG msg;
-            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
-            }
+            bench::RunMessageLoop();
             result = 0;
         }
     }

@@ -40,7 +40,7 @@ const wchar_t kLeaveQuestion[] = L"此操作将退出游戏，是否继续？";
 SimClient g_sim;
 
 HWND Login() {
-    return g_module.m_formLogin.GetHwnd();
+    return g_module.LoginForm().GetHwnd();
 }
 
 // Requests of the web host starting with the prefix, pumping messages (the browser
@@ -99,15 +99,13 @@ public:
         ASSERT_TRUE(SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0));
         g_sim = SimClient::FromEnvironment();
         ASSERT_TRUE(g_sim.IsValid());
-        g_module.m_hInstance = GetModuleHandleW(nullptr);
-        wcscpy(g_module.m_szTitle, L"OrvoValdrenna");
-        wcscpy(g_module.m_szClassName, L"OrvoGantryGameTest");
-        RegisterMainWindowClass(g_module.m_hInstance);
-        g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
-        g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
-        g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
-        g_module.m_formLogin.Init();
-        PumpUntil([] { return g_module.m_formLogin.HasShownPageResult(); }, 20000);
+        g_module.SetProcessValues(GetModuleHandleW(nullptr), L"OrvoValdrenna", L"OrvoGantryGameTest");
+        RegisterMainWindowClass(g_module.Instance());
+        g_module.Backdrop().SetBounds(RECT{0, 0, 1200, 760});
+        g_module.Backdrop().Init(g_module.Instance(), g_module.WindowClassName(), g_module.WindowTitle());
+        g_module.LoginForm().SetBounds(RECT{0, 0, 1200, 760});
+        g_module.LoginForm().Init();
+        PumpUntil([] { return g_module.LoginForm().HasShownPageResult(); }, 20000);
     }
     // The external browser that openings started holds this program's output open.
     static void TearDownTestSuite() {
@@ -126,7 +124,7 @@ public:
         Open();
     }
     void TearDown() override {
-        if (CFormGame* left = g_module.m_pFormGame)
+        if (CFormGame* left = g_module.GameForm())
             DestroyWindow(left->GetHwnd());
         area.refuseAdds = false;
         Pump(50);
@@ -135,9 +133,9 @@ public:
     // What the login window does when its page asks for the game.
     void Open() {
         LoginWindowTestAccess::SetGameUrl(
-            g_module.m_formLogin, g_sim.Url(L"web", L"/tavro/wd/game.html?wd_entergame=1&wd_server=3"));
+            g_module.LoginForm(), g_sim.Url(L"web", L"/tavro/wd/game.html?wd_entergame=1&wd_server=3"));
         SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
-        ASSERT_NE(game = g_module.m_pFormGame, nullptr);
+        ASSERT_NE(game = g_module.GameForm(), nullptr);
         hwnd = game->GetHwnd();
         // Asked for: later navigations do not cut the page's own short.
         ASSERT_GE(RequestsFor(L"/tavro/wd/game.html", 1), 1u);
@@ -145,7 +143,7 @@ public:
     void ClickOn(GameSlot slot) { Click(hwnd, Access::Control(*game, slot)); }
     void TrayMouse(UINT message) { SendMessageW(hwnd, UM_TRAY_ICON, 156, message); }
     void TaskbarCreated() { SendMessageW(hwnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
-    bool Ended() const { return !IsWindow(hwnd) && !g_module.m_pFormGame && IsWindowVisible(Login()); }
+    bool Ended() const { return !IsWindow(hwnd) && !g_module.GameForm() && IsWindowVisible(Login()); }
     bool Hidden() const { return !IsWindowVisible(hwnd) && area.icons.size() == 1; }
     int Width() const {
         RECT r = {};
@@ -161,7 +159,7 @@ public:
 
 TEST_F(GameWindow, OpensOverTheWorkAreaAndLaysOutItsControlsAndPageAtEachSize) {
     EXPECT_FALSE(IsWindowVisible(Login()));
-    EXPECT_FALSE(IsWindowVisible(g_module.m_formBack.GetHwnd()));
+    EXPECT_FALSE(IsWindowVisible(g_module.Backdrop().GetHwnd()));
     const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZEBOX | WS_SYSMENU | WS_MINIMIZEBOX),
               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -217,7 +215,7 @@ TEST_F(GameWindow, MaximiseRestoreAndDragFollowTheWindowsSize) {
 TEST_F(GameWindow, TheQuitQuestionKeepsTheGameOnNoAndReturnsToTheLoginPageOnYes) {
     for (const wchar_t* question : {L"正在游戏中，确认退出？", kLeaveQuestion}) {
         SCOPED_TRACE(question == kLeaveQuestion ? "WM_CLOSE" : "close button");
-        if (!g_module.m_pFormGame)
+        if (!g_module.GameForm())
             Open();
         script.boxes.clear();
         for (int answer : {IDNO, IDYES}) {
@@ -336,7 +334,7 @@ TEST_F(GameWindow, PageEventsSetTheTitleOpenOtherWindowsOutsideAndReturnToLogin)
     const std::wstring program = g_sim.Url(L"web", L"/client.exe");
     EXPECT_EQ(RaiseBeforeNavigate(view, program), VARIANT_TRUE);
     EXPECT_EQ(g_module.GetLastOpenedUrl(), program);
-    EXPECT_EQ(g_module.m_pFormGame, game);
+    EXPECT_EQ(g_module.GameForm(), game);
     // The return marker ends the game at once, without a question.
     RaiseBeforeNavigate(view, g_sim.Url(L"web", L"/tavro/wd/index.html?wd_returnlogin=1"));
     EXPECT_TRUE(Ended());
@@ -439,7 +437,7 @@ TEST_F(GameWindow, WithoutATrayIconTheWindowIsMinimisedInsteadOfHidden) {
 TEST_F(GameWindow, AnotherEntryShowsTheOpenGameAndAFailedOneKeepsTheLoginWindow) {
     ClickOn(kGameTray);
     SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
-    EXPECT_EQ(g_module.m_pFormGame, game);
+    EXPECT_EQ(g_module.GameForm(), game);
     EXPECT_TRUE(IsWindowVisible(hwnd) && area.icons.empty());
     // The upgrade prompt, shown from a download worker, belongs to the game window.
     HWND owner = nullptr;
@@ -457,12 +455,12 @@ TEST_F(GameWindow, AnotherEntryShowsTheOpenGameAndAFailedOneKeepsTheLoginWindow)
 
     // No window can be made: the login window and its backdrop stay on screen.
     ShowWindow(Login(), SW_SHOWNA);
-    ShowWindow(g_module.m_formBack.GetHwnd(), SW_SHOWNA);
-    wcscpy(g_module.m_szClassName, L"NoSuchWindowClass");
+    ShowWindow(g_module.Backdrop().GetHwnd(), SW_SHOWNA);
+    g_module.SetProcessValues(g_module.Instance(), L"OrvoValdrenna", L"NoSuchWindowClass");
     SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
-    wcscpy(g_module.m_szClassName, L"OrvoGantryGameTest");
-    EXPECT_EQ(g_module.m_pFormGame, nullptr);
-    EXPECT_TRUE(IsWindowVisible(Login()) && IsWindowVisible(g_module.m_formBack.GetHwnd()));
+    g_module.SetProcessValues(g_module.Instance(), L"OrvoValdrenna", L"OrvoGantryGameTest");
+    EXPECT_EQ(g_module.GameForm(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(Login()) && IsWindowVisible(g_module.Backdrop().GetHwnd()));
 }
 
 BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
@@ -488,7 +486,7 @@ TEST_F(GameWindow, FiftyGamesLeaveNothingBehind) {
     gdicount::Install();
     // Each ends another way: close button, return marker, exit from the tray.
     auto cycle = [&](int i) {
-        if (!g_module.m_pFormGame)
+        if (!g_module.GameForm())
             Open();
         script.boxAnswers = {IDYES};
         script.menuChoices = {ID_TRAY_EXIT};

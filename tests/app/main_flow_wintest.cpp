@@ -28,21 +28,19 @@ void Pump() {
 class MainFlow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        g_module.m_hInstance = GetModuleHandleW(nullptr);
-        wcscpy(g_module.m_szTitle, L"OrvoValdrenna");
-        wcscpy(g_module.m_szClassName, L"OrvoGantryFlowTest");
-        ASSERT_NE(RegisterMainWindowClass(g_module.m_hInstance), 0);
-        g_module.m_formBack.SetBounds(RECT{0, 0, 1200, 760});
-        ASSERT_TRUE(
-            g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle));
-        g_module.m_formBack.ShowOffscreen();
-        g_module.m_formLogin.SetBounds(RECT{0, 0, 1200, 760});
-        ASSERT_TRUE(g_module.m_formLogin.Init());
-        g_module.m_formLogin.ShowOffscreen();
+        g_module.SetProcessValues(GetModuleHandleW(nullptr), L"OrvoValdrenna", L"OrvoGantryFlowTest");
+        ASSERT_NE(RegisterMainWindowClass(g_module.Instance()), 0);
+        g_module.Backdrop().SetBounds(RECT{0, 0, 1200, 760});
+        ASSERT_TRUE(g_module.Backdrop().Init(g_module.Instance(), g_module.WindowClassName(),
+                                             g_module.WindowTitle()));
+        g_module.Backdrop().ShowOffscreen();
+        g_module.LoginForm().SetBounds(RECT{0, 0, 1200, 760});
+        ASSERT_TRUE(g_module.LoginForm().Init());
+        g_module.LoginForm().ShowOffscreen();
         Pump();
     }
-    static HWND Login() { return g_module.m_formLogin.GetHwnd(); }
-    static HWND Back() { return g_module.m_formBack.GetHwnd(); }
+    static HWND Login() { return g_module.LoginForm().GetHwnd(); }
+    static HWND Back() { return g_module.Backdrop().GetHwnd(); }
 };
 
 TEST_F(MainFlow, TheLoginWindowIsOwnedByTheBackdropAndWaitsOffScreen) {
@@ -60,10 +58,10 @@ TEST_F(MainFlow, TheLoginWindowIsOwnedByTheBackdropAndWaitsOffScreen) {
 
 TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
     const std::wstring gameUrl = L"http://127.0.0.1:9/game.html?wd_entergame=1&wd_server=3";
-    LoginWindowTestAccess::SetGameUrl(g_module.m_formLogin, gameUrl);
+    LoginWindowTestAccess::SetGameUrl(g_module.LoginForm(), gameUrl);
     for (int round = 0; round < 2; ++round) {
         SendMessageW(Login(), UM_ENTER_GAME, 0, 0);
-        CFormGame* game = g_module.m_pFormGame;
+        CFormGame* game = g_module.GameForm();
         ASSERT_NE(game, nullptr);
         const HWND gameWindow = game->GetHwnd();
         ASSERT_TRUE(IsWindow(gameWindow));
@@ -83,20 +81,20 @@ TEST_F(MainFlow, EnterGameOpensAGameWindowAndClosingItReturnsToLogin) {
         game->Close();
         Pump();
         EXPECT_FALSE(IsWindow(gameWindow));
-        EXPECT_EQ(g_module.m_pFormGame, nullptr);
+        EXPECT_EQ(g_module.GameForm(), nullptr);
         EXPECT_TRUE(IsWindowVisible(Login()));
         EXPECT_TRUE(IsWindowVisible(Back()));
         // From now on a failing page leaves the login window where it is.
-        EXPECT_FALSE(LoginWindowTestAccess::State(g_module.m_formLogin).DecideNavigateError().apply);
+        EXPECT_FALSE(LoginWindowTestAccess::State(g_module.LoginForm()).DecideNavigateError().apply);
         EXPECT_EQ(GetForegroundWindow(), Login());
     }
 }
 
 TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
-    LoginWindowTestAccess::SetExternalLoginUrl(g_module.m_formLogin, L"http://127.0.0.1:9/qq?x=1");
+    LoginWindowTestAccess::SetExternalLoginUrl(g_module.LoginForm(), L"http://127.0.0.1:9/qq?x=1");
     const long hostsBefore = CAxHostWindow::LiveObjects();
     SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
-    CFormQQLogin* first = g_module.m_pFormQQLogin;
+    CFormQQLogin* first = g_module.ExternalLoginForm();
     ASSERT_NE(first, nullptr);
     const HWND firstWindow = first->GetHwnd();
     EXPECT_TRUE(IsWindowVisible(firstWindow));
@@ -106,14 +104,14 @@ TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
     EXPECT_EQ(r.bottom - r.top, 420);
 
     SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
-    EXPECT_NE(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_NE(g_module.ExternalLoginForm(), nullptr);
     EXPECT_FALSE(IsWindow(firstWindow));
-    EXPECT_TRUE(IsWindowVisible(g_module.m_pFormQQLogin->GetHwnd()));
+    EXPECT_TRUE(IsWindowVisible(g_module.ExternalLoginForm()->GetHwnd()));
     Pump();
     EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore + 1); // the older browser is gone
-    g_module.m_pFormQQLogin->Close();
+    g_module.ExternalLoginForm()->Close();
     Pump();
-    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(g_module.ExternalLoginForm(), nullptr);
     EXPECT_EQ(CAxHostWindow::LiveObjects(), hostsBefore);
     // The login window itself is untouched by all this.
     EXPECT_TRUE(IsWindow(Login()));
@@ -122,21 +120,21 @@ TEST_F(MainFlow, ExternalLoginKeepsOnlyTheNewestWindow) {
 // At exit an external-login window still open goes, with its browser, while COM
 // and OLE are still up; nothing retired is left for the static destructors.
 TEST_F(MainFlow, AtExitTheExternalLoginWindowEndsBeforeCom) {
-    LoginWindowTestAccess::SetExternalLoginUrl(g_module.m_formLogin, L"http://127.0.0.1:9/qq?x=1");
+    LoginWindowTestAccess::SetExternalLoginUrl(g_module.LoginForm(), L"http://127.0.0.1:9/qq?x=1");
     SendMessageW(Login(), UM_EXTERNAL_LOGIN, 0, 0);
-    ASSERT_NE(g_module.m_pFormQQLogin, nullptr);
-    const HWND window = g_module.m_pFormQQLogin->GetHwnd();
+    ASSERT_NE(g_module.ExternalLoginForm(), nullptr);
+    const HWND window = g_module.ExternalLoginForm()->GetHwnd();
     ASSERT_TRUE(IsWindow(window));
     EndWindowsAtExit();
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(g_module.m_pFormQQLogin, nullptr);
+    EXPECT_EQ(g_module.ExternalLoginForm(), nullptr);
     EXPECT_EQ(g_retiredForms.Count(), 0u);
     EXPECT_TRUE(IsWindow(Login()));
 }
 
 TEST_F(MainFlow, MessagesForWindowsOfNoFormGoToTheDefaultProcedure) {
-    HWND stray = CreateWindowExW(0, g_module.m_szClassName, L"stray", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, g_module.m_hInstance, nullptr);
+    HWND stray = CreateWindowExW(0, g_module.WindowClassName(), L"stray", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, g_module.Instance(), nullptr);
     ASSERT_TRUE(stray);
     // DefWindowProc answers WM_GETTEXTLENGTH with the text length.
     EXPECT_EQ(SendMessageW(stray, WM_GETTEXTLENGTH, 0, 0), 5);
@@ -156,8 +154,7 @@ TEST_F(MainFlow, StartModeFollowsTheFirstSwitchPresent) {
 // switch; the child makes no window class, so no window can be made.
 TEST(StartModes, WithoutItsWindowAModeEndsAtOnceWithAnError) {
     if (HasSwitch(L"/ShowDeskTop")) {
-        g_module.m_hInstance = GetModuleHandleW(nullptr);
-        wcscpy(g_module.m_szClassName, L"NoSuchWindowClass");
+        g_module.SetProcessValues(GetModuleHandleW(nullptr), L"OrvoValdrenna", L"NoSuchWindowClass");
         EXPECT_EQ(RunMainFlow(), kNoWindowExitCode);
         return;
     }

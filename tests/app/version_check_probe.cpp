@@ -38,7 +38,7 @@ bool g_closeAtTimeLimit = false;
 
 VOID CALLBACK OnTimeLimit(HWND, UINT, UINT_PTR, DWORD) {
     if (g_closeAtTimeLimit)
-        PostMessageW(g_module.m_formLogin.GetHwnd(), UM_EXIT_APP, 0, 0);
+        PostMessageW(g_module.LoginForm().GetHwnd(), UM_EXIT_APP, 0, 0);
     else
         PostQuitMessage(1);
 }
@@ -56,22 +56,20 @@ int wmain(int argc, wchar_t** argv) {
     const int seconds = _wtoi(argv[2]);
     const std::wstring mode = argv[3];
 
-    g_module.m_hInstance = GetModuleHandleW(nullptr);
-    wcscpy_s(g_module.m_szTitle, L"OrvoValdrenna");
-    wcscpy_s(g_module.m_szClassName, L"OrvoGantry");
-    RegisterMainWindowClass(g_module.m_hInstance);
+    g_module.SetProcessValues(GetModuleHandleW(nullptr), L"OrvoValdrenna", L"OrvoGantry");
+    RegisterMainWindowClass(g_module.Instance());
     if (mode == L"report" && argc >= 5) {
-        delete g_module.m_pDownloader; // never started: nothing runs
-        g_module.m_pDownloader = std::wstring(argv[4]) == L"noworker" ? new CHttpDownloader(0) : nullptr;
+        g_module.ReplaceIdleDownloader(std::wstring(argv[4]) == L"noworker" ? new CHttpDownloader(0)
+                                                                            : nullptr);
         SetTimer(nullptr, kTimeLimitTimer, static_cast<UINT>(seconds) * 1000, OnTimeLimit);
         return RunMainFlow();
     }
-    g_module.m_formBack.SetBounds(RECT{100, 100, 700, 500});
-    g_module.m_formBack.Init(g_module.m_hInstance, g_module.m_szClassName, g_module.m_szTitle);
-    g_module.m_formLogin.SetBounds(RECT{150, 150, 650, 450});
-    g_module.m_formLogin.CreateWindowOnly();
-    const HWND back = g_module.m_formBack.GetHwnd();
-    const HWND login = g_module.m_formLogin.GetHwnd();
+    g_module.Backdrop().SetBounds(RECT{100, 100, 700, 500});
+    g_module.Backdrop().Init(g_module.Instance(), g_module.WindowClassName(), g_module.WindowTitle());
+    g_module.LoginForm().SetBounds(RECT{150, 150, 650, 450});
+    g_module.LoginForm().CreateWindowOnly();
+    const HWND back = g_module.Backdrop().GetHwnd();
+    const HWND login = g_module.LoginForm().GetHwnd();
     SetWindowPos(back, nullptr, 100, 100, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(login, nullptr, 150, 150, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(back, SW_SHOWNA);
@@ -81,7 +79,7 @@ int wmain(int argc, wchar_t** argv) {
     if (mode == L"check") {
         if (argc >= 5 && std::wstring(argv[4]) == L"game") {
             game = std::make_unique<CFormGame>(g_module);
-            g_module.m_pFormGame = game.get();
+            g_module.GameFormSlot() = game.get();
         }
         g_module.StartVersionCheck();
         g_module.StartVersionCheck(); // a second login-page navigation
@@ -101,7 +99,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (msg.message == WM_QUIT)
         exitCode = static_cast<int>(msg.wParam);
-    g_module.m_pFormGame = nullptr;
+    g_module.GameFormSlot() = nullptr;
     game.reset();
 
     FILE* out = _wfopen(results.c_str(), L"wb");

@@ -82,7 +82,7 @@ bool EndOwnBrowserChildren() {
 }
 
 void PutRecord(Output& out) {
-    const CInstallRecord& r = g_module.m_installRecord;
+    const CInstallRecord& r = g_module.InstallRecord();
     out.Put("loaded", r.IsLoaded());
     out.Put("guid", r.GetGuid());
     out.Put("installTime", r.GetInstallTime());
@@ -105,13 +105,13 @@ int wmain(int argc, wchar_t** argv) {
         return 3;
     const std::wstring command = argv[2];
     if (command == L"load") {
-        out.Put("macIdBefore", g_module.m_installRecord.GetMacId());
-        g_module.m_installRecord.LoadInstallRecord();
+        out.Put("macIdBefore", g_module.InstallRecord().GetMacId());
+        g_module.InstallRecord().LoadInstallRecord();
         PutRecord(out);
     } else if (command == L"active") {
         DeleteReport(L"ActiveStat.tmp");
-        g_module.m_installRecord.SendActiveBeacon();
-        g_module.m_installRecord.SendActiveBeacon();
+        g_module.InstallRecord().SendActiveBeacon();
+        g_module.InstallRecord().SendActiveBeacon();
         out.Put("reported", WaitForReport(L"ActiveStat.tmp") == 1);
         PutRecord(out);
     } else if (command == L"open" && argc > 3) {
@@ -119,7 +119,7 @@ int wmain(int argc, wchar_t** argv) {
         DeleteReport(L"ElseBrowser.tmp");
         // As in the launcher, where the login page's activity report loaded the
         // record before any link can be followed: the cookie carries the MAC id.
-        g_module.m_installRecord.LoadInstallRecord();
+        g_module.InstallRecord().LoadInstallRecord();
         out.Put("platformBrowserPath", g_module.GetPlatformBrowserPath());
         g_module.OpenUrlInBrowser(argv[3]);
         out.Put("lastOpenedUrl", g_module.GetLastOpenedUrl());
@@ -128,7 +128,7 @@ int wmain(int argc, wchar_t** argv) {
         out.Put("otherReport", report == 2);
         std::wstring pendingUrl;
         out.Put("refererPendingAfter", g_module.Shared().TakeRefererPending(pendingUrl));
-        out.Put("macId", g_module.m_installRecord.GetMacId());
+        out.Put("macId", g_module.InstallRecord().GetMacId());
         out.Put("iexploreStarted", EndOwnBrowserChildren());
     } else if (command == L"refuse" && argc > 4) {
         DeleteReport(L"ElseBrowser.tmp");

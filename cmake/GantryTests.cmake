@@ -75,7 +75,8 @@ function(_gantry_sim_properties test sim sim_args)
 endfunction()
 # GANTRY_SIM_BUILD_PORTS: SIM_ARGS that put the simulator on the ports this build's
 # launcher was configured for (when all six hosts are 127.0.0.1:port), for tests that
-# run the launcher itself against it; such tests take the lock "sim-build-ports".
+# run the launcher itself against it; such tests take the lock "sim-build-ports", as
+# do the tests whose launcher code talks to those hosts with nothing serving them.
 set(GANTRY_SIM_BUILD_PORTS "")
 set(_sim_ports "")
 foreach(pair web:PLATFORM_WEB_HOST login:PLATFORM_LOGIN_HOST game:PLATFORM_GAME_HOST update:UPDATE_HOST
